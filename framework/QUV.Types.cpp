@@ -35,14 +35,32 @@ QDateTime FromDateTime(TDateTime value)
     return QDateTime(kEpoch.addDays(days), QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)));
 }
 
+namespace {
+std::function<QDateTime()> &Clock()
+{
+    static std::function<QDateTime()> clock;
+    return clock;
+}
+} // namespace
+
+QDateTime CurrentDateTime()
+{
+    return Clock() ? Clock()() : QDateTime::currentDateTime();
+}
+
+void SetClock(std::function<QDateTime()> clock)
+{
+    Clock() = std::move(clock);
+}
+
 TDateTime Now()
 {
-    return ToDateTime(QDateTime::currentDateTime());
+    return ToDateTime(CurrentDateTime());
 }
 
 TDateTime Date()
 {
-    return ToDateTime(QDate::currentDate());
+    return ToDateTime(CurrentDateTime().date());
 }
 
 const QLocale &RegionalLocale()

@@ -9,6 +9,7 @@
 #include <QVariantList>
 
 #include <exception>
+#include <functional>
 
 // The one general failure class of both programs. The framework raises it
 // with English messages naming the operation; the programs raise Swedish
@@ -44,6 +45,11 @@ TDateTime ToDateTime(const QDate &value);
 QDateTime FromDateTime(TDateTime value);
 TDateTime Now();
 TDateTime Date();
+
+// The clock every part reads "now" from; tests fix it with SetClock and
+// restore the system clock with SetClock({}).
+QDateTime CurrentDateTime();
+void SetClock(std::function<QDateTime()> clock);
 
 // Regional formats of the library's machines, kept in this one place:
 // Swedish short date, long time and numbers with a decimal comma.
