@@ -15,7 +15,6 @@
 #include <QRandomGenerator>
 #include <QSet>
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <filesystem>
 #include <system_error>
@@ -150,7 +149,7 @@ void Start(QObject *AContext, TBackgroundCopy ACopy)
         Pending().insert(key);
     }
     QPointer<QObject> context(AContext);
-    QtConcurrent::run(QThreadPool::globalInstance(), [copy = std::move(ACopy), key, context]() {
+    QThreadPool::globalInstance()->start([copy = std::move(ACopy), key, context]() {
         QString error;
         try {
             CopyImage(copy.Source, copy.Target, copy.Existing);

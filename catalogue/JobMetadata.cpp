@@ -5,10 +5,7 @@
 
 namespace JobMetadata {
 
-namespace {
-
-// Blanks and control characters, as the run-time library's Trim drops them.
-QString TrimControls(const QString &AText)
+QString Trim(const QString &AText)
 {
     int first = 0;
     int last = AText.size() - 1;
@@ -18,6 +15,8 @@ QString TrimControls(const QString &AText)
         --last;
     return AText.mid(first, last - first + 1);
 }
+
+namespace {
 
 bool ToNumber(const QString &ADigits, int &AValue)
 {
@@ -36,7 +35,7 @@ int TotalTimeSeconds(const QString &AText)
 {
     static const QRegularExpression pattern(
         QStringLiteral("^(\\d+)(?::(\\d+)(?::(\\d+)(?:[.,]\\d+)?)?)?$"));
-    const QRegularExpressionMatch match = pattern.match(TrimControls(AText));
+    const QRegularExpressionMatch match = pattern.match(Trim(AText));
     if (!match.hasMatch())
         return 0;
     int hours = 0, minutes = 0, seconds = 0;
@@ -54,7 +53,7 @@ int TotalTimeSeconds(const QString &AText)
 bool TryReadDate(const QString &AText, TDate &ADate)
 {
     static const QRegularExpression pattern(QStringLiteral("^(\\d+)-(\\d+)(?:-(\\d+))?$"));
-    const QRegularExpressionMatch match = pattern.match(TrimControls(AText));
+    const QRegularExpressionMatch match = pattern.match(Trim(AText));
     if (!match.hasMatch())
         return false;
     const int currentYear = QUV::CurrentDateTime().date().year();
@@ -82,7 +81,7 @@ QString SetInfo(const QString &AText)
 {
     QString text = AText;
     text.replace(QStringLiteral("of"), QStringLiteral("av"), Qt::CaseInsensitive);
-    return TrimControls(text);
+    return Trim(text);
 }
 
 QString BookType(const QString &AIdentity)

@@ -11,6 +11,10 @@
 
 namespace JobMetadata {
 
+// Drops blanks and control characters at both ends (the run-time
+// library's Trim; QString::trimmed keeps control characters).
+QString Trim(const QString &AText);
+
 // Whole seconds of a time of day "H[:M[:S[.fraction]]]" (fraction dropped);
 // 0 when the text is not such a time, 24 hours or more included.
 int TotalTimeSeconds(const QString &AText);
