@@ -81,6 +81,19 @@ QString LogTypeName(const std::type_info &AType)
     return result;
 }
 
+TLogCaller::TLogCaller(const QObject *AObject)
+    : FObject(AObject)
+{
+    if (!AObject)
+        return;
+    FClassName = QString::fromLatin1(AObject->metaObject()->className());
+    // A class without Q_OBJECT shows its base's meta-object; its C++ type
+    // names it correctly.
+    const QString typeName = LogTypeName(typeid(*AObject));
+    if (typeName != FClassName && !typeName.endsWith(QStringLiteral("::") + FClassName))
+        FClassName = typeName;
+}
+
 namespace QUV {
 
 QString GuidToString(const QUuid &AValue)

@@ -42,20 +42,16 @@ using ITracerPtr = std::shared_ptr<ITracer>;
 QString LogTypeName(const std::type_info &AType);
 
 // The ACaller of EnterMethod and Trace: an object reference that may be nil.
-// Made implicitly from a QObject pointer (class name from its meta-object, so
-// the class needs Q_OBJECT), from nullptr, or from a pointer to any other
-// class (class name from its dynamic C++ type).
+// Made implicitly from a QObject pointer (class name from its meta-object; for
+// a class without Q_OBJECT, whose meta-object is its base's, from its dynamic
+// C++ type), from nullptr, or from a pointer to any other class (class name
+// from its dynamic C++ type).
 class TLogCaller
 {
 public:
     TLogCaller() noexcept = default;
     TLogCaller(std::nullptr_t) noexcept {}
-    TLogCaller(const QObject *AObject)
-        : FObject(AObject)
-    {
-        if (AObject)
-            FClassName = QString::fromLatin1(AObject->metaObject()->className());
-    }
+    TLogCaller(const QObject *AObject);
     template <class T,
               std::enable_if_t<std::is_class_v<T> && !std::is_base_of_v<QObject, T>, int> = 0>
     TLogCaller(const T *AObject)
