@@ -350,6 +350,7 @@ QByteArray EncodeAnsi(const QString &AText)
     for (qsizetype i = 0; i < AText.size();) {
         const qsizetype width =
             (AText.at(i).isHighSurrogate() && i + 1 < AText.size() && AText.at(i + 1).isLowSurrogate()) ? 2 : 1;
+        // A fresh encoder each time: resetState() does not clear the error.
         QStringEncoder single("windows-1252", QStringConverter::Flag::Stateless);
         const QByteArray piece = single(QStringView(AText).mid(i, width));
         bytes += single.hasError() ? QByteArray("?") : piece;
