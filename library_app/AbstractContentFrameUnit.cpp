@@ -1,0 +1,15 @@
+#include "AbstractContentFrameUnit.h"
+
+TAbstractContentFrame::TAbstractContentFrame(QWidget *AOwner) : QWidget(AOwner)
+{
+    resize(300, 464);
+}
+
+void TAbstractContentFrame::ReceiveFocus()
+{
+    DoReceiveFocus();
+}
+
+void TAbstractContentFrame::DoReceiveFocus()
+{
+}

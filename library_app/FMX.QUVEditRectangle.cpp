@@ -1,0 +1,5 @@
+#include "FMX.QUVEditRectangle.h"
+
+TQUVEditRectangle::TQUVEditRectangle(QWidget *AOwner) : TQUVRectangle(AOwner)
+{
+}

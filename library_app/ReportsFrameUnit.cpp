@@ -1,0 +1,5 @@
+#include "ReportsFrameUnit.h"
+
+TReportsFrame::TReportsFrame(QWidget *AOwner) : TAbstractContentFrame(AOwner)
+{
+}

@@ -1,0 +1,5 @@
+#include "SettingsFrameUnit.h"
+
+TSettingsFrame::TSettingsFrame(QWidget *AOwner) : TAbstractContentFrame(AOwner)
+{
+}
