@@ -170,6 +170,9 @@ private slots:
         QTest::newRow("-P writes the PDF instead of the preview")
             << QStringList{"-F2019-02-01", "-T2019-02-28", "-D", "-P%DIR%/Rapport.pdf"} << QString() << 0
             << QStringList{} << false << QStringList{"Rapport.pdf"};
+        QTest::newRow("-P alone writes the chosen file")
+            << QStringList{"-F2019-02-01", "-T2019-02-28", "-D", "-P"} << "%DIR%/vald.pdf" << 0 << QStringList{}
+            << false << QStringList{"vald.pdf"};
         QTest::newRow("-X with a file")
             << QStringList{"-F2019-02-01", "-T2019-02-28", "-x%DIR%/Rader.xlsx"} << QString() << 0 << QStringList{}
             << false << QStringList{"Rader.xlsx"};
