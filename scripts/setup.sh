@@ -11,7 +11,7 @@ packages=(
   libxlsxwriter-dev
   sqlite3
   fonts-liberation fonts-dejavu-core
-  xvfb xauth imagemagick poppler-utils
+  xvfb xauth imagemagick poppler-utils unzip
   libgtest-dev libbenchmark-dev
 )
 
