@@ -17,6 +17,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUuid>
 #include <QVariant>
 #include <QVariantList>
 
@@ -103,6 +104,56 @@ public:
     static const QString StartupFailedMessage;
 
     // ---- Operations of the import and the production orders ----
+    // (MorvikDataModuleUnit.Import.cpp, MorvikDataModuleUnit.Orders.cpp)
+
+    // Import of a delivered book: the job file's text and metadata into
+    // books, the images copied into the image library in the background. A
+    // busy database is retried 50 times, 2000 ms apart. Never raises: the
+    // outcome shows in the catalogue and the log.
+    Q_INVOKABLE void AddBook(const QString &ARMFFileName, const QString &AISOFileName);
+    Q_INVOKABLE void AddBook(const QString &ARMFFileName, const QStringList &AISOFileNames);
+    Q_INVOKABLE void AddBook(const QString &AIdentity, const QString &ATitle, const QString &ADescription,
+                             const QString &AAuthor, const QString &ANarrator, const QString &ASet,
+                             const QString &AFormat, const QString &ALanguage, const QString &ARMFFileName,
+                             qint32 ADuration, TDate ADate, const QStringList &AISOFileNames);
+    // Adds or replaces a sign-language movie; AFileName is the image's full path.
+    Q_INVOKABLE void AddMovie(const QString &AIdentity, const QString &ATitle, const QString &AAuthor,
+                              TTime ADuration, const QString &AFileName);
+    // Removes the title's images from the image library and its row.
+    Q_INVOKABLE void DeleteBook(const QString &AId);
+
+    // A book order: the image copied into the books folder in the background,
+    // its job file published beside it once the copy is complete. A failed
+    // copy is reported through OrderCopyFailed.
+    Q_INVOKABLE void ProduceBook(const QString &AId, qint32 ACopies);
+    // A movie order, copied on the calling thread; raises on failure.
+    Q_INVOKABLE void ProduceMovie(const QString &AId, const QString &AISOFileName, qint32 ACopies);
+    Q_INVOKABLE void AddProduction(const QString &AId, qint32 ACopies, bool AFromLibrary);
+    // A task row for the outside executor; raises on a database error.
+    Q_INVOKABLE void AddTask(const QString &ATask, const QStringList &AParams, TDateTime ARunAt,
+                             const QUuid &ADependsOn);
+    Q_INVOKABLE void AddTask(const QString &ATask, const QStringList &AParams, TDateTime ARunAt);
+    Q_INVOKABLE void AddTask(const QString &ATask, const QStringList &AParams);
+
+    // The statements of the components sqlPostMovie and sqlAddTask.
+    static const QString sqlPostMovie;
+    static const QString sqlAddTask;
+    // The due tasks: not performed, run time reached (or unset), and not
+    // waiting for an unperformed task. For the executor outside the programs;
+    // the dataset is made with the statement set, not opened.
+    static const QString qryGetTasksToExecuteSQL;
+    std::unique_ptr<TQUVDataset> qryGetTasksToExecute() const;
+
+    // The pause between import attempts, in milliseconds, and their number.
+    static constexpr int ImportAttempts = 50;
+    static constexpr int ImportAttemptPause = 2000;
+
+Q_SIGNALS:
+    // A book order's image could not be copied into the books folder; the
+    // order was not handed over. Emitted on the main thread with a text for
+    // the user.
+    void OrderCopyFailed(const QString &AMessage);
+    // ---- End of the import and the production orders ----
 
 private:
     void DataModuleCreate(const TMorvikDataModuleSetup &ASetup);
