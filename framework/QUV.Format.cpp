@@ -1,6 +1,9 @@
 #include "QUV.Format.h"
 
 #include "QUV.Types.h"
+// Included for its Nifty counter: whatever uses Format links the logger, so
+// its run ends with "Logger has been closed down." like every other.
+#include "QUV.Log.h"
 
 #include <QMetaType>
 #include <QObject>

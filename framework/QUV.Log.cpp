@@ -110,7 +110,7 @@ QString LogVariantToString(const QVariant &AValue)
         return AValue.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::Double:
     case QMetaType::Float:
-        return Format(QStringLiteral("%g"), {AValue.toDouble()});
+        return FloatToStr(AValue.toDouble());
     case QMetaType::QDate:
         return FormatShortDate(AValue.toDate());
     case QMetaType::QTime:
