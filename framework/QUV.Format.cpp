@@ -235,7 +235,8 @@ QString FloatToStrF(double AValue, TFloatFormat AFormat, int APrecision, int ADi
         if (decimals > 0)
             result += DecimalSeparator() + fraction;
         if (AFormat == TFloatFormat::ffCurrency)
-            result += QStringLiteral(" kr"); // Swedish: "1 kr", "-1 kr"
+            // Swedish currency format "1 kr", negative "-1 kr".
+            result += QLatin1Char(' ') + RegionalLocale().currencySymbol(QLocale::CurrencySymbol);
         return result;
     }
     }

@@ -160,9 +160,12 @@ public:
     virtual void Send(const QString &AMessage, const QVariant &AValue) = 0;
     virtual void Send(const QString &AMessage, const QUuid &AValue) = 0;
     virtual void Send(const QString &AMessage) = 0;
-    // "Exception Class: %s - %s (%s)" at level Exception. With
-    // AReraiseException the same exception object is raised again when this is
-    // called inside the handler that caught it (else a copy of it).
+    // "Exception Class: %s - %s (%s)" at level Exception; the class name is
+    // Exception::ClassName() for our exceptions, else the demangled C++ type.
+    // With AReraiseException the same exception object is raised again when
+    // this is called inside the handler that caught it; called elsewhere it
+    // raises a copy (an Exception sliced to Exception, any other exception as
+    // std::runtime_error with the same what()).
     virtual void Send(const QString &AMessage, const std::exception &AException, bool AReraiseException) = 0;
 
     // Integers of any width (size(), qsizetype, long) as Variant values.

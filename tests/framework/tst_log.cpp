@@ -579,6 +579,7 @@ private slots:
             QCOMPARE(tracer->CurrentDuration(), qint64(15));
             Logger->Send("inside");
         }
+        QUV::SetClock([] { return kFixedNow; }); // before "now" goes out of scope
         QCOMPARE(Logger->CallStackDepth(), 0);
         QCOMPARE(capture.IndentedPayLoads(),
                  (QStringList{"+Enter method AddBook of class TMorvikDataModule", " inside",
