@@ -103,6 +103,14 @@ private:
     bool FOpen = false;
 };
 
+// Strings are stored as text: a null QString would be bound as SQL NULL,
+// and a book without identifier would get a NULL key that no later import
+// finds again.
+QVariant Text(const QString &AValue)
+{
+    return AValue.isNull() ? QVariant(QStringLiteral("")) : QVariant(AValue);
+}
+
 void Exec(QSqlQuery &AQuery)
 {
     if (!AQuery.exec())
@@ -198,24 +206,24 @@ void TMorvikDataModule::AddBook(const QString &AIdentity, const QString &ATitle,
             // a book without identifier is found again on its next import.
             bool known = false;
             connection.OpenQuery(
-                kBookExists, {QStringLiteral("id"), AIdentity},
+                kBookExists, {QStringLiteral("id"), Text(AIdentity)},
                 [&known](TQUVDataset &ADataset) { known = !ADataset.Eof(); }, qoNamedParams);
 
             QSqlQuery query(connection);
             if (!query.prepare(known ? kUpdateBook : kInsertBook))
                 throw Exception(EngineErrorText(query.lastError()));
-            query.bindValue(QStringLiteral(":id"), AIdentity);
-            query.bindValue(QStringLiteral(":title"), ATitle);
-            query.bindValue(QStringLiteral(":author"), AAuthor);
-            query.bindValue(QStringLiteral(":narrator"), ANarrator);
-            query.bindValue(QStringLiteral(":description"), ADescription);
+            query.bindValue(QStringLiteral(":id"), Text(AIdentity));
+            query.bindValue(QStringLiteral(":title"), Text(ATitle));
+            query.bindValue(QStringLiteral(":author"), Text(AAuthor));
+            query.bindValue(QStringLiteral(":narrator"), Text(ANarrator));
+            query.bindValue(QStringLiteral(":description"), Text(ADescription));
             query.bindValue(QStringLiteral(":duration"), ADuration);
-            query.bindValue(QStringLiteral(":diskset"), ASet);
-            query.bindValue(QStringLiteral(":format"), AFormat);
+            query.bindValue(QStringLiteral(":diskset"), Text(ASet));
+            query.bindValue(QStringLiteral(":format"), Text(AFormat));
             query.bindValue(QStringLiteral(":date"), ADate == 0 ? QVariant(DateTimeText(QUV::Date())) : QVariant(ADate));
-            query.bindValue(QStringLiteral(":language"), ALanguage);
-            query.bindValue(QStringLiteral(":rmf"), rmf);
-            query.bindValue(QStringLiteral(":isofiles"), isoFiles);
+            query.bindValue(QStringLiteral(":language"), Text(ALanguage));
+            query.bindValue(QStringLiteral(":rmf"), Text(rmf));
+            query.bindValue(QStringLiteral(":isofiles"), Text(isoFiles));
             query.bindValue(QStringLiteral(":size"), size);
             query.bindValue(QStringLiteral(":type"), JobMetadata::BookType(AIdentity));
             Exec(query);
@@ -255,10 +263,10 @@ void TMorvikDataModule::AddMovie(const QString &AIdentity, const QString &ATitle
         QSqlQuery query(connection);
         if (!query.prepare(sqlPostMovie))
             throw Exception(EngineErrorText(query.lastError()));
-        query.bindValue(QStringLiteral(":id"), AIdentity);
-        query.bindValue(QStringLiteral(":title"), ATitle);
-        query.bindValue(QStringLiteral(":author"), AAuthor);
-        query.bindValue(QStringLiteral(":isofiles"), AFileName);
+        query.bindValue(QStringLiteral(":id"), Text(AIdentity));
+        query.bindValue(QStringLiteral(":title"), Text(ATitle));
+        query.bindValue(QStringLiteral(":author"), Text(AAuthor));
+        query.bindValue(QStringLiteral(":isofiles"), Text(AFileName));
         // A running time on the zero date, as the catalogue stores date-times.
         query.bindValue(QStringLiteral(":duration"), DateTimeText(ADuration));
         query.bindValue(QStringLiteral(":rmf"), job->AsString());
@@ -282,7 +290,7 @@ void TMorvikDataModule::DeleteBook(const QString &AId)
         // The id is bound as the delete below binds it, so the row whose
         // images are removed is the row that goes.
         connection.OpenQuery(
-            kSelectBook, {QStringLiteral("id"), AId},
+            kSelectBook, {QStringLiteral("id"), Text(AId)},
             [&](TQUVDataset &ADataset) {
                 found = true;
                 lines = ADataset.FieldByName(QStringLiteral("isofiles"))
@@ -315,7 +323,7 @@ void TMorvikDataModule::DeleteBook(const QString &AId)
         QSqlQuery query(connection);
         if (!query.prepare(kDeleteBook))
             throw Exception(EngineErrorText(query.lastError()));
-        query.bindValue(QStringLiteral(":id"), AId);
+        query.bindValue(QStringLiteral(":id"), Text(AId));
         Exec(query);
         query.finish();
         transaction.Commit();

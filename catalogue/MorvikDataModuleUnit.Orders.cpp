@@ -41,6 +41,12 @@ QString DateTimeText(TDateTime AValue)
     return QUV::FromDateTime(AValue).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+// Strings are stored as text, never as NULL.
+QVariant Text(const QString &AValue)
+{
+    return AValue.isNull() ? QVariant(QStringLiteral("")) : QVariant(AValue);
+}
+
 // The catalogue row an order is made from.
 struct TOrderRow
 {
@@ -211,7 +217,7 @@ void TMorvikDataModule::AddProduction(const QString &AId, qint32 ACopies, bool A
         QSqlQuery query(connection);
         if (!query.prepare(kInsertProduction))
             throw Exception(EngineErrorText(query.lastError()));
-        query.bindValue(QStringLiteral(":id"), AId);
+        query.bindValue(QStringLiteral(":id"), Text(AId));
         query.bindValue(QStringLiteral(":produced"), DateTimeText(QUV::Now()));
         query.bindValue(QStringLiteral(":copies"), ACopies);
         query.bindValue(QStringLiteral(":fromLibrary"), AFromLibrary ? 1 : 0);
@@ -239,8 +245,8 @@ void TMorvikDataModule::AddTask(const QString &ATask, const QStringList &AParams
     if (!query.prepare(sqlAddTask))
         throw Exception(EngineErrorText(query.lastError()));
     query.bindValue(QStringLiteral(":id"), QUV::GuidToString(QUuid::createUuid()));
-    query.bindValue(QStringLiteral(":command"), ATask);
-    query.bindValue(QStringLiteral(":params"), params);
+    query.bindValue(QStringLiteral(":command"), Text(ATask));
+    query.bindValue(QStringLiteral(":params"), Text(params));
     query.bindValue(QStringLiteral(":runAt"), DateTimeText(ARunAt));
     query.bindValue(QStringLiteral(":dependsOn"),
                     ADependsOn.isNull() ? QVariant(QMetaType(QMetaType::QString))
