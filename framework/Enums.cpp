@@ -1,5 +1,6 @@
 #include "Enums.h"
 
+#include "QUV.Helpers.h"
 #include "QUV.Misc.h"
 #include "QUV.Types.h"
 #include "QUV.Windows.h"
@@ -36,8 +37,7 @@ QString DecodeSettingsText(const QByteArray &ABytes)
         QStringDecoder decoder(QStringConverter::Utf8);
         return decoder(ABytes.mid(3));
     }
-    QStringDecoder decoder("windows-1252");
-    return decoder(ABytes);
+    return QUV::FromAnsi(ABytes);
 }
 
 } // namespace
@@ -231,8 +231,7 @@ void TSettings::SaveToFile(const QString &AFileName) const
     QString text = AsJSON();
     text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     text += QLatin1String("\r\n");
-    QStringEncoder encoder("windows-1252");
-    const QByteArray bytes = encoder(text);
+    const QByteArray bytes = QUV::ToAnsi(text);
 
     QSaveFile file(AFileName);
     if (!file.open(QIODevice::WriteOnly))

@@ -149,8 +149,7 @@ QString LoadFromFile(QString &AText, const QString &AFileName)
         if (content.startsWith(QChar(0xFEFF)))
             content.remove(0, 1);
     } else {
-        QStringDecoder decoder("windows-1252");
-        content = decoder(bytes);
+        content = FromAnsi(bytes);
     }
     // As a list of lines: CR LF, LF and CR end a line; a last line without
     // an end counts; every line gets CR LF.
@@ -186,10 +185,42 @@ QString LoadFromFile(const QString &AFileName)
     return LoadFromFile(text, AFileName);
 }
 
+QByteArray ToAnsi(const QString &AText)
+{
+    QStringEncoder encoder("windows-1252");
+    QByteArray bytes = encoder(AText);
+    if (bytes.size() == AText.size()) {
+        // One byte per UTF-16 unit: the codec's substitute (SUB, 0x1A) marks
+        // the characters it could not map.
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            if (bytes.at(i) == '\x1A' && AText.at(i).unicode() != 0x1A)
+                bytes[i] = '?';
+        return bytes;
+    }
+    // Characters outside the Basic Multilingual Plane: one "?" per code point.
+    bytes.clear();
+    bytes.reserve(AText.size());
+    const QList<uint> codePoints = AText.toUcs4();
+    for (uint cp : codePoints) {
+        if (cp > 0xFFFF) {
+            bytes += '?';
+            continue;
+        }
+        const QByteArray one = ToAnsi(QString(QChar(char16_t(cp))));
+        bytes += one.isEmpty() ? QByteArray("?") : one.left(1);
+    }
+    return bytes;
+}
+
+QString FromAnsi(const QByteArray &ABytes)
+{
+    QStringDecoder decoder("windows-1252");
+    return decoder(ABytes);
+}
+
 void SaveToFile(const QString &AText, const QString &AFileName)
 {
-    QStringEncoder encoder("windows-1252", QStringConverter::Flag::Default);
-    const QByteArray bytes = encoder(AText);
+    const QByteArray bytes = ToAnsi(AText);
     QSaveFile file(AFileName);
     if (!file.open(QIODevice::WriteOnly))
         throw Exception(QStringLiteral("QUV.Helpers.SaveToFile failed, cannot create %1: %2")

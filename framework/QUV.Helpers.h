@@ -5,6 +5,7 @@
 // trimming spaces and control characters (every character up to U+0020).
 // Paths use the platform delimiter "/".
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -52,6 +53,12 @@ QString LoadFromFile(const QString &AFileName);
 // Writes the text to the file in Windows-1252 without byte-order mark, whole
 // through QSaveFile. Raises Exception on failure.
 void SaveToFile(const QString &AText, const QString &AFileName);
+// Text in the ANSI code page (Windows-1252) and back. A character outside
+// it becomes "?", as on Windows (never a control character that would break
+// a JSON or INI file).
+QByteArray ToAnsi(const QString &AText);
+QString FromAnsi(const QByteArray &ABytes);
+
 // Locale (Swedish) lower / upper case.
 QString ToLower(const QString &AText);
 QString ToUpper(const QString &AText);

@@ -44,6 +44,10 @@ QVariant SingularOrPlural(const QVariant &ASingular, const QVariant &APlural, do
 // digest (unreadable file) counts as a mismatch.
 bool CopyFile(const QString &ASource, const QString &ADestination, bool AOverwrite, bool AVerify);
 
+// Whether two FileMD5 digests prove equal content: both non-empty and equal
+// (an empty digest is a file that could not be read, never a match).
+bool SameDigests(const QString &AFirst, const QString &ASecond);
+
 // MD5 of the file's bytes as 32 lower-case hex digits; "" when it cannot be read.
 QString FileMD5(const QString &AFileName);
 
