@@ -8,6 +8,7 @@ TAbstractContentFrame::TAbstractContentFrame(QWidget *AOwner) : QWidget(AOwner)
 void TAbstractContentFrame::ReceiveFocus()
 {
     DoReceiveFocus();
+    emit FocusReceived();
 }
 
 void TAbstractContentFrame::DoReceiveFocus()

@@ -12,6 +12,10 @@ public:
 
     void ReceiveFocus();
 
+signals:
+    // The page has been told that it is about to be shown.
+    void FocusReceived();
+
 protected:
     virtual void DoReceiveFocus();
 };

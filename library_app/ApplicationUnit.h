@@ -15,4 +15,7 @@ public:
 
     // Shows the exception's message as the default handler does.
     static void HandleException(const std::exception &AException);
+
+    // Routes the program's modal messages to real message boxes.
+    static void InstallMessageBoxHandler();
 };

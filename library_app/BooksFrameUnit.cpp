@@ -703,7 +703,8 @@ void TBooksFrame::OrderProduction(const QString &ABookId, int ACopies)
     if (ACopies <= 0)
         return;
     const QString title = FBooks.GetByBookId(ABookId).Title();
-    LibraryCatalogue::ProduceBook(ABookId, ACopies);
+    if (!LibraryCatalogue::ProduceBook(ABookId, ACopies))
+        return;
     if (MainForm)
         MainForm->ShowMessage(QStringLiteral("'%1' kommer strax att produceras").arg(title), 3000);
 }

@@ -19,8 +19,11 @@ TQUVFDConnectionHelper Connection();
 void AddBook(const QString &ARMFFileName, const QString &AISOFileName);
 
 // Orders ACopies copies of the title: its disc image and job file go to the
-// books folder.
-void ProduceBook(const QString &AId, int ACopies);
+// books folder. False when the order could not be placed and the user has
+// already been told why (the title's disc image is not in the library).
+// Raises "Kunde inte hitta boken med id %s" for a title that has left the
+// catalogue.
+bool ProduceBook(const QString &AId, int ACopies);
 
 // Calls AHandler with a short text whenever the copy of an ordered disc
 // image fails; the connection ends with AContext.

@@ -17,6 +17,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPropertyAnimation>
 #include <QRadioButton>
 #include <QTimer>
@@ -532,7 +533,11 @@ void TMainForm::doShowMessage(const QString &AMessage, int ATimeOut)
 
     // The panel is the timer's context: a window closed meanwhile takes the
     // pending leave with it.
-    QTimer::singleShot(ATimeOut, panel, [panel] {
+    QPointer<QPropertyAnimation> dropping = dropIn;
+    QTimer::singleShot(ATimeOut, panel, [panel, dropping] {
+        // A short time-out may come before the panel has settled.
+        if (dropping)
+            dropping->stop();
         auto *leave = new QPropertyAnimation(panel, "pos", panel);
         leave->setDuration(500);
         leave->setEndValue(QPoint(panel->x(), -panel->height() - 10));
