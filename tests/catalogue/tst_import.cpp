@@ -14,6 +14,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QTest>
 #include <QThreadPool>
 
@@ -84,6 +86,8 @@ private slots:
     void lockedDatabaseWritesOnSecondAttempt();
     void givesUpAfterFiftyAttempts();
     void interruptedCopyLeavesNoImage();
+    void copiesRunInBackground();
+    void copyKeepsImageAlreadyThere();
     void longValuesAreCut();
 
     void addMovieReplacesRow();
@@ -523,6 +527,53 @@ void TestImport::interruptedCopyLeavesNoImage()
     WaitForCopies();
     QCOMPARE(Entries(Folder(QStringLiteral("library"))), QStringList{QStringLiteral("c1234.iso")});
     QCOMPARE(FileBytes(Folder(QStringLiteral("library")) + QStringLiteral("c1234.iso")), image);
+}
+
+void TestImport::copiesRunInBackground()
+{
+    const QByteArray image = ImageBytes(32 * 1024, 6);
+    const QString iso = Folder(QStringLiteral("deliveries")) + QStringLiteral("c1234.iso");
+    const QString job = Deliver(QStringLiteral("c1234.rmf"), QStringLiteral("c1234.iso"), image);
+
+    // A copy that takes as long as the test wants.
+    QSemaphore release;
+    const auto letGo = qScopeGuard([&release] { release.release(); });
+    ImageCopy::SetCopyRoutine([&release](const QString &ASource, const QString &ADestination) {
+        release.acquire();
+        QUV::CopyFile(ASource, ADestination, false, false);
+    });
+    FModule->AddBook(job, iso);
+
+    // The import is done and the window free while the image is on its way.
+    QCOMPARE(BookCount(), 1);
+    QVERIFY(!QFileInfo::exists(Folder(QStringLiteral("library")) + QStringLiteral("c1234.iso")));
+    QVERIFY(ImageCopy::IsPending(Folder(QStringLiteral("library")) + QStringLiteral("c1234.iso")));
+    // An import of the same book meanwhile starts no second copy.
+    FModule->AddBook(job, iso);
+
+    // Enough for a second copy too, so that one would show as a failed
+    // rename below instead of a hang.
+    release.release(2);
+    QTRY_COMPARE(FileBytes(Folder(QStringLiteral("library")) + QStringLiteral("c1234.iso")), image);
+    WaitForCopies();
+    QCOMPARE(Entries(Folder(QStringLiteral("library"))), QStringList{QStringLiteral("c1234.iso")});
+    QVERIFY(!FLog->Contains(TLogLevel::Warning, QStringLiteral("could not be copied")));
+}
+
+void TestImport::copyKeepsImageAlreadyThere()
+{
+    // An image that reached the library while the copy ran is not replaced.
+    const QString source = Folder(QStringLiteral("deliveries")) + QStringLiteral("a.iso");
+    const QString target = Folder(QStringLiteral("library")) + QStringLiteral("a.iso");
+    WriteBytes(source, "new");
+    WriteBytes(target, "there first");
+    QVERIFY_THROWS_EXCEPTION(Exception, ImageCopy::CopyImage(source, target, ImageCopy::TExisting::Keep));
+    QCOMPARE(FileBytes(target), QByteArray("there first"));
+    QCOMPARE(Entries(Folder(QStringLiteral("library"))), QStringList{QStringLiteral("a.iso")});
+
+    ImageCopy::CopyImage(source, target, ImageCopy::TExisting::Replace);
+    QCOMPARE(FileBytes(target), QByteArray("new"));
+    QCOMPARE(Entries(Folder(QStringLiteral("library"))), QStringList{QStringLiteral("a.iso")});
 }
 
 void TestImport::longValuesAreCut()
