@@ -88,13 +88,6 @@ public:
             throw Exception(EngineErrorText(FConnection.lastError()));
         FOpen = false;
     }
-    void Rollback()
-    {
-        if (FOpen) {
-            FOpen = false;
-            FConnection.rollback();
-        }
-    }
     TTransaction(const TTransaction &) = delete;
     TTransaction &operator=(const TTransaction &) = delete;
 
