@@ -298,18 +298,22 @@ void TMorvikDataModule::DeleteBook(const QString &AId)
         if (found) {
             // Every line is checked before the first file goes: a row that
             // names something outside the image library, or an image that is
-            // missing, deletes nothing.
+            // missing, deletes nothing. The report program's build passes
+            // over missing images instead.
+            QStringList images;
             for (const QString &line : lines) {
                 if (!IsBareFileName(line))
                     throw Exception(QStringLiteral("%1 is not a file in the image library").arg(line));
-                if (!QFileInfo(LibraryFolder() + line).isFile())
-                    throw Exception(QStringLiteral("Cannot delete %1: %2")
-                                        .arg(LibraryFolder() + line, QStringLiteral("No such file")));
+                const QString image = LibraryFolder() + line;
+                if (QFileInfo(image).isFile())
+                    images << image;
+                else if (Flavour() != TDataModuleFlavour::Report)
+                    throw Exception(QStringLiteral("Cannot delete %1: %2").arg(image, QStringLiteral("No such file")));
             }
-            for (const QString &line : lines) {
-                QFile image(LibraryFolder() + line);
-                if (!image.remove())
-                    throw Exception(QStringLiteral("Cannot delete %1: %2").arg(image.fileName(), image.errorString()));
+            for (const QString &image : images) {
+                QFile file(image);
+                if (!file.remove())
+                    throw Exception(QStringLiteral("Cannot delete %1: %2").arg(image, file.errorString()));
             }
         }
 

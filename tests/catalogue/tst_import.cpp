@@ -93,6 +93,7 @@ private slots:
     void addMovieReplacesRow();
     void deleteBook_data();
     void deleteBook();
+    void deleteBookInReportProgramSkipsMissingImages();
 
 private:
     QString Folder(const QString &AName) const { return FDir->filePath(AName) + QLatin1Char('/'); }
@@ -667,6 +668,20 @@ void TestImport::deleteBook()
     QCOMPARE(BookCount(), rowDeleted ? 0 : 1);
     QCOMPARE(Sql(QStringLiteral("select count(*) from productions")).value(0).value(0).toInt(), 1);
     QCOMPARE(FLog->Contains(TLogLevel::Warning, QStringLiteral("Error deleting book ISO file: ")), !rowDeleted);
+}
+
+void TestImport::deleteBookInReportProgramSkipsMissingImages()
+{
+    WriteBytes(Folder(QStringLiteral("library")) + QStringLiteral("b.iso"), "image");
+    Sql(QStringLiteral("insert into books ( id, title, isofiles ) values ( 'c1', 'T', 'a.iso\r\nb.iso\r\n' )"));
+    TMorvikDataModuleSetup setup;
+    setup.Settings = FModule->Settings();
+    setup.ProgramFolder = FDir->path();
+    TMorvikDataModule report(TDataModuleFlavour::Report, setup);
+    report.DeleteBook(QStringLiteral("c1"));
+    QVERIFY(Entries(Folder(QStringLiteral("library"))).isEmpty());
+    QCOMPARE(BookCount(), 0);
+    QVERIFY(!FLog->Contains(TLogLevel::Warning, QStringLiteral("Error deleting book ISO file: ")));
 }
 
 QTEST_GUILESS_MAIN(TestImport)
