@@ -6,7 +6,7 @@
 #include <initializer_list>
 #include <memory>
 
-// Unit QUV.Log.LogMessage (Part 1.1): the log levels and the message that the
+// Unit QUV.Log.LogMessage: the log levels and the message that the
 // logger hands to one target.
 
 // In ordinal order; the ordinal is the bit in TLogLevels.

@@ -190,8 +190,8 @@ void TFileLogTarget::RotateIfTooLarge()
     const qint64 limit = static_cast<qint64>(FMaxPartSizeInMBytes < 4 ? FMaxPartSizeInMBytes : 4) * 1048576;
     if (FOutputStream->size() <= limit)
         return;
-    // Beside the file in use (the spec names the folder part of the given
-    // name, which is empty for a file in the default folder).
+    // Beside the file in use: the folder part of the given name is empty
+    // for a file in the default folder.
     const QString folder = FolderPart(FCompleteFileName);
     const QString name = NamePart(FFileName);
     const qsizetype firstDot = name.indexOf(QLatin1Char('.'));

@@ -1,6 +1,6 @@
 #pragma once
 
-// Unit QUV.Log.Targets (Part 1.2): the log targets.
+// Unit QUV.Log.Targets: the log targets.
 //
 // Linux layer: the debug-output target writes the line and a newline to
 // stderr; the event-log target writes to syslog(3) with the event source as

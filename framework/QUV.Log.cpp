@@ -140,11 +140,11 @@ QString LogVariantToString(const QVariant &AValue)
 struct TLog::TPrivate
 {
     // Registry: code -> target. std::map is the "dictionary order" here
-    // (sorted by code); the spec leaves that order to the dictionary.
+    // (sorted by code).
     std::map<QString, ILogTargetPtr> FLogTargets;
     std::vector<ILogCallstackItemPtr> FCallStack;
     bool FEnabled = true;
-    // The spec takes no lock; one recursive mutex keeps a stray log call from
+    // One recursive mutex keeps a stray log call from
     // a pool thread from corrupting the stack or a file (targets log through
     // Logger from inside a write, hence recursive).
     mutable std::recursive_mutex FLock;
@@ -442,10 +442,9 @@ int TLog::CallStackDepth() const
 TTracer::TTracer(const TLogCaller &ACaller, ILogPtr ALogger)
     : FLogger(ALogger ? std::move(ALogger) : Logger.Get()), FStarted(QUV::CurrentDateTime()), FCaller(ACaller)
 {
-    // The spec sends the closing line to the process-wide Logger whatever
-    // logger made the tracer; here it goes to the logger that opened the
-    // bracket (the same one for every tracer of the programs), so a private
-    // TLog keeps its call stack balanced.
+    // The closing line goes to the logger that opened the bracket (the
+    // process-wide one for every tracer of the programs), so a private TLog
+    // keeps its call stack balanced.
 }
 
 TTracer::TTracer(const TLogCaller &ACaller)

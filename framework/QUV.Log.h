@@ -1,6 +1,6 @@
 #pragma once
 
-// Unit QUV.Log (Part 1.1): the process-wide logger.
+// Unit QUV.Log: the process-wide logger.
 //
 //   Logger->EnterMethod(this, "AddBook");  ...  Logger->ExitMethod("AddBook");
 //   auto tracer = Logger->Trace(this, "AddBook");   // exit line when released
@@ -104,7 +104,7 @@ public:
     virtual qint64 CurrentDuration() const = 0;
 };
 
-// A log target (Part 1.2, TLogTarget in QUV.Log.Targets.h).
+// A log target (TLogTarget in QUV.Log.Targets.h).
 class ILogTarget
 {
 public:

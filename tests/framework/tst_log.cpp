@@ -1,4 +1,4 @@
-// Part 1.1, logging core: texts, indentation, call stack, Enabled, registry,
+// Logging core: texts, indentation, call stack, Enabled, registry,
 // tracer and Block, through the process-wide Logger and a capture target.
 
 #include "LogCapture.h"

@@ -1,4 +1,4 @@
-// Part 1.2, log targets: line format and indentation, the file target (BOM,
+// Log targets: line format and indentation, the file target (BOM,
 // append, folders, rotation, failures), the debug-output and event-log targets.
 
 #include "LogCapture.h"
