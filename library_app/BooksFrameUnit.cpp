@@ -225,7 +225,8 @@ void TBooksItemDelegate::paint(QPainter *APainter, const QStyleOptionViewItem &A
 
     const QRect cnrRect(r.right() + 1 - 42 - 40, r.top() + 5, 40, 25);
     APainter->setPen(QColor(0x80, 0x80, 0x80));
-    APainter->drawText(cnrRect, Qt::AlignTrailing | Qt::AlignVCenter,
+    // A long id runs on to the left rather than being cut.
+    APainter->drawText(cnrRect, Qt::AlignTrailing | Qt::AlignVCenter | Qt::TextDontClip,
                        AIndex.data(TBooksListModel::CnrRole).toString());
 
     // The accessory mark: a chevron in the item's last 40 units.
@@ -356,6 +357,7 @@ void TBooksFrame::BuildLayout()
     lvBooksSearch->setObjectName(QStringLiteral("lvBooksSearch"));
     lvBooksSearch->setPlaceholderText(QStringLiteral("Sök"));
     lvBooksSearch->setClearButtonEnabled(true);
+    lvBooksSearch->addAction(MorvikStyle::SearchIcon(), QLineEdit::LeadingPosition);
     MorvikStyle::SetStyleLookup(lvBooksSearch, QStringLiteral("searchbox"));
     listLayout->addWidget(lvBooksSearch);
 
@@ -389,6 +391,8 @@ void TBooksFrame::BuildLayout()
         auto *edit = new QLineEdit(AStrip);
         edit->setObjectName(AName);
         edit->setReadOnly(true);
+        // Only a tap marks a field; showing the details must not select a title.
+        edit->setFocusPolicy(Qt::ClickFocus);
         MorvikStyle::SetStyleLookup(edit, QStringLiteral("transparentedit"));
         edit->installEventFilter(this);
         AStrip->AddControl(edit, QMargins(0, 12, 10, 12));

@@ -30,8 +30,7 @@ QToolButton[styleLookup="cleareditbutton"] { color: white; font-size: 15px; }
 QToolButton[styleLookup="backtoolbutton"]:pressed,
 QToolButton[styleLookup="drawertoolbutton"]:pressed,
 QToolButton[styleLookup="cleareditbutton"]:pressed { background: rgba(255, 255, 255, 48); }
-QToolButton[styleLookup="pagebutton"] { color: #353535; font-size: 13px; padding-top: 6px; }
-QToolButton[styleLookup="pagebutton"]:checked { color: #3a6fd8; }
+QToolButton[styleLookup="pagebutton"] { color: #353535; font-size: 12px; padding-top: 6px; }
 QToolButton[styleLookup="actionbutton"] {
   background: #6495ED; color: white; border-radius: 4px; font-size: 14px; }
 QToolButton[styleLookup="actionbutton"]:pressed { background: #4a7bd6; }
@@ -86,14 +85,14 @@ QString StyleLookup(const QWidget *widget)
 
 namespace {
 
-template <typename Draw> QIcon DrawIcon(Draw draw)
+template <typename Draw> QIcon DrawIcon(Draw draw, const QColor &AColour = Qt::white)
 {
     QPixmap pixmap(48, 48);
     pixmap.setDevicePixelRatio(2.0);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    QPen pen(Qt::white, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    QPen pen(AColour, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     painter.setPen(pen);
     draw(painter);
     painter.end();
@@ -128,6 +127,16 @@ QIcon ClearIcon()
         p.drawLine(QPointF(8.5, 8.5), QPointF(15.5, 15.5));
         p.drawLine(QPointF(15.5, 8.5), QPointF(8.5, 15.5));
     });
+}
+
+QIcon SearchIcon()
+{
+    return DrawIcon(
+        [](QPainter &p) {
+            p.drawEllipse(QPointF(10.5, 10.5), 5.5, 5.5);
+            p.drawLine(QPointF(14.5, 14.5), QPointF(19, 19));
+        },
+        QColor(0x90, 0x90, 0x90));
 }
 
 } // namespace MorvikStyle

@@ -36,5 +36,7 @@ QString StyleLookup(const QWidget *widget);
 QIcon BackIcon();
 QIcon DrawerIcon();
 QIcon ClearIcon();
+// The search box's magnifier, in grey.
+QIcon SearchIcon();
 
 } // namespace MorvikStyle

@@ -7,6 +7,8 @@
 #include "TouchControls.h"
 
 #include <QAbstractItemModelTester>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -380,6 +382,67 @@ private slots:
         slider->setValue(copies == 1 ? 2 : 1);
         slider->setValue(copies);
         QTRY_COMPARE(Child<QToolButton>("btnStartProduction")->text(), caption);
+    }
+    void anOrderLeavesItsFilesAndSaysSo()
+    {
+        Open();
+        QFile image(F->Path("library/C1003.iso"));
+        QVERIFY(image.open(QIODevice::WriteOnly));
+        image.write(QByteArray(64 * 1024, 'x'));
+        image.close();
+        OpenDetails(QStringLiteral("C1003"));
+        Child<QSlider>("tbarCopies")->setValue(3);
+        const int reloads = Page->PopulateCount();
+
+        auto *button = Child<QToolButton>("btnStartProduction");
+        QTRY_COMPARE(button->text(), QStringLiteral("Producera 3 kopior"));
+        QTest::mouseClick(button, Qt::LeftButton);
+
+        QTRY_VERIFY(QFileInfo(F->Path("books/C1003.rmf")).isFile());
+        QCOMPARE(QFileInfo(F->Path("books/C1003.iso")).size(), 64 * 1024);
+        QFile job(F->Path("books/C1003.rmf"));
+        QVERIFY(job.open(QIODevice::ReadOnly));
+        const QByteArray jobText = job.readAll();
+        QVERIFY2(jobText.contains("copies=3\r\n"), jobText.constData());
+        QVERIFY(jobText.contains("dc:identifier=C1003\r\n"));
+
+        const QList<QLabel *> messages = Form->findChildren<QLabel *>(QStringLiteral("lblMessage"));
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0]->text(), QStringLiteral("'alfa och omega' kommer strax att produceras"));
+        QVERIFY(F->Messages.isEmpty());
+        QCOMPARE(Page->tcBooks->ActiveTab(), Page->tiBooksBookDetails);
+        QCOMPARE(Page->PopulateCount(), reloads);
+    }
+
+    void anOrderThatCannotBePlacedIsNotAnnounced_data()
+    {
+        QTest::addColumn<bool>("deleted");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("image missing") << false << "Bokfilen för alfa och omega kunde inte hittas";
+        QTest::newRow("book gone since the reload") << true << "Kunde inte hitta boken med id C1003";
+    }
+    void anOrderThatCannotBePlacedIsNotAnnounced()
+    {
+        QFETCH(bool, deleted);
+        QFETCH(QString, message);
+        Open();
+        OpenDetails(QStringLiteral("C1003"));
+        if (deleted)
+            F->Exec("delete from books where id = 'C1003'");
+        // Through the button, so a raised message goes to the default handler.
+        QTest::mouseClick(Child<QToolButton>("btnStartProduction"), Qt::LeftButton);
+        QCOMPARE(F->Messages, QStringList{message});
+        QVERIFY(Form->findChildren<QLabel *>(QStringLiteral("lblMessage")).isEmpty());
+        QVERIFY(QDir(F->Path("books")).isEmpty());
+    }
+
+    void aFailedOrderCopyShowsInTheMessagePanel()
+    {
+        Open();
+        emit MorvikDataModule->OrderCopyFailed(QStringLiteral("Beställningen misslyckades"));
+        const QList<QLabel *> messages = Form->findChildren<QLabel *>(QStringLiteral("lblMessage"));
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0]->text(), QStringLiteral("Beställningen misslyckades"));
     }
 };
 

@@ -359,6 +359,25 @@ private slots:
         QCOMPARE(Form->BooksFrame()->Books().Count(), 8);
     }
 
+    void addFileToLibraryImportsTheBook()
+    {
+        Open();
+        const QString job = F->Dir.filePath(QStringLiteral("C3001.rmf"));
+        QVERIFY(QFile::copy(QStringLiteral(MORVIK_TEST_DATA "/library/C3001.rmf"), job));
+        QFile image(F->Dir.filePath(QStringLiteral("C3001.iso")));
+        QVERIFY(image.open(QIODevice::WriteOnly));
+        image.write("disc");
+        image.close();
+
+        const int reloads = Form->BooksFrame()->PopulateCount();
+        Form->AddFileToLibrary(job);
+        // The caller reloads the list, not the window.
+        QCOMPARE(Form->BooksFrame()->PopulateCount(), reloads);
+        Form->BooksFrame()->Populate();
+        QCOMPARE(Form->BooksFrame()->Books().GetByBookId(QStringLiteral("C3001")).Title(),
+                 QStringLiteral("Över gränsen"));
+    }
+
     void exceptionsInEventHandlersAreShown()
     {
         Open();
