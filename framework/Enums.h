@@ -1,8 +1,8 @@
 #pragma once
 
-// Unit Enums: the shared settings file "morvik.conf" (Part 1.3) and the two
-// constant lists that other Parts take from here (media types, Part 2.4;
-// label producer types, Part 3.5).
+// Unit Enums: the shared settings file "morvik.conf" and the two constant
+// lists that other units take from here (media types of the job files,
+// producer types that have a label file).
 
 #include <QString>
 #include <QStringList>
@@ -109,7 +109,7 @@ void SetConfigFileName(const QString &AFileName);
 // Exception("Misslyckades hämta inställningarna"). Never writes the file.
 TSettingsPtr ReadConfigFile();
 
-// Disc media, five rows in this order (Part 2.4): code and name.
+// Disc media, five rows in this order: code and name.
 struct TMediaType
 {
     const char *Code;
@@ -117,6 +117,6 @@ struct TMediaType
 };
 extern const TMediaType MediaTypes[5];
 
-// Producer type identifiers that have a label file (Part 3.5); compare
+// Producer type identifiers that have a label file; compare
 // without regard to case.
 const QStringList &LabelProducerTypes();

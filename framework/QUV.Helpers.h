@@ -1,6 +1,6 @@
 #pragma once
 
-// Unit QUV.Helpers: string helpers (Part 1.3). The first parameter is the
+// Unit QUV.Helpers: string helpers. The first parameter is the
 // text the operation works on. A text is blank when it is empty after
 // trimming spaces and control characters (every character up to U+0020).
 // Paths use the platform delimiter "/".

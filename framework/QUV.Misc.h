@@ -1,7 +1,7 @@
 #pragma once
 
 // Unit QUV.Misc: retry loop, Variant helpers, file helpers, MIME table and
-// the data-module method invoker (Part 1.3).
+// the data-module method invoker.
 
 #include "QUV.Types.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// Unit QUV.Windows: the platform layer. This issue holds AppFolder and
-// DeleteToRecycleBin (Part 1.3); the rest of Part 1.5 follows.
+// Unit QUV.Windows: the platform layer: the program folder AppFolder and
+// DeleteToRecycleBin.
 
 #include <QString>
 

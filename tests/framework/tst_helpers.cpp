@@ -1,4 +1,4 @@
-// String helpers of unit QUV.Helpers (Part 1.3).
+// String helpers of unit QUV.Helpers.
 
 #include "QUV.Helpers.h"
 #include "QUV.Types.h"

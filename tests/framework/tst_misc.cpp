@@ -1,4 +1,4 @@
-// Unit QUV.Misc (Part 1.3) and the two items of QUV.Windows it needs.
+// Unit QUV.Misc and the two items of QUV.Windows it needs.
 
 #include "QUV.Misc.h"
 #include "QUV.Types.h"

@@ -1,4 +1,4 @@
-// The settings file "morvik.conf" of unit Enums (Part 1.3).
+// The settings file "morvik.conf" of unit Enums.
 
 #include "Enums.h"
 #include "QUV.Misc.h"
