@@ -1,5 +1,7 @@
 #include "QUV.IniFiles.h"
 
+#include "QUV.Helpers.h"
+
 #include "QUV.Types.h"
 
 #include <QFile>
@@ -339,24 +341,7 @@ void WriteIniString(const QString &AFileName, const QString &ASection, const QSt
 
 QByteArray EncodeAnsi(const QString &AText)
 {
-    QStringEncoder encoder("windows-1252", QStringConverter::Flag::Stateless);
-    QByteArray bytes = encoder(AText);
-    if (!encoder.hasError())
-        return bytes;
-    // The converter marks what it cannot map with its own substitute; redo
-    // character by character so each of those becomes "?".
-    bytes.clear();
-    bytes.reserve(AText.size());
-    for (qsizetype i = 0; i < AText.size();) {
-        const qsizetype width =
-            (AText.at(i).isHighSurrogate() && i + 1 < AText.size() && AText.at(i + 1).isLowSurrogate()) ? 2 : 1;
-        // A fresh encoder each time: resetState() does not clear the error.
-        QStringEncoder single("windows-1252", QStringConverter::Flag::Stateless);
-        const QByteArray piece = single(QStringView(AText).mid(i, width));
-        bytes += single.hasError() ? QByteArray("?") : piece;
-        i += width;
-    }
-    return bytes;
+    return ToAnsi(AText);
 }
 
 } // namespace QUV
