@@ -1,6 +1,7 @@
 #include "ImageCopy.h"
 #include "JobMetadata.h"
 #include "LogCapture.h"
+#include "TestFiles.h"
 #include "MorvikDataModuleUnit.h"
 #include "QUV.Dialogs.h"
 #include "QUV.Helpers.h"
@@ -19,41 +20,13 @@
 #include <QTest>
 #include <QThreadPool>
 
+using namespace TestFiles;
+
 namespace {
 
 QString ImportData(const QString &AName)
 {
     return QStringLiteral(MORVIK_TEST_DATA "/import/") + AName;
-}
-
-QByteArray FileBytes(const QString &AFile)
-{
-    QFile file(AFile);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteBytes(const QString &AFile, const QByteArray &ABytes)
-{
-    QDir().mkpath(QFileInfo(AFile).absolutePath());
-    QFile file(AFile);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(ABytes), ABytes.size());
-}
-
-QByteArray ImageBytes(int ASize, char ASeed)
-{
-    QByteArray bytes(ASize, Qt::Uninitialized);
-    for (int i = 0; i < ASize; ++i)
-        bytes[i] = char(ASeed + i * 7);
-    return bytes;
-}
-
-// Every entry of a folder, hidden ones included, sorted.
-QStringList Entries(const QString &AFolder)
-{
-    QStringList names = QDir(AFolder).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-    names.sort();
-    return names;
 }
 
 const QDateTime kNow(QDate(2024, 6, 1), QTime(12, 30, 0));
@@ -171,34 +144,14 @@ QString TestImport::Deliver(const QString &AFixture, const QString &AImage, cons
     QFile::remove(job);
     if (!QFile::copy(ImportData(AFixture), job))
         qFatal("cannot copy fixture %s", qPrintable(AFixture));
-    if (!AImage.isEmpty())
-        WriteBytes(Folder(QStringLiteral("deliveries")) + AImage, ABytes);
+    if (!AImage.isEmpty() && !WriteBytes(Folder(QStringLiteral("deliveries")) + AImage, ABytes))
+        qFatal("cannot write image %s", qPrintable(AImage));
     return job;
 }
 
 QList<QVariantList> TestImport::Sql(const QString &AStatement, const QVariantList &AValues)
 {
-    QList<QVariantList> rows;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-        db.setDatabaseName(DatabaseFile());
-        if (!db.open())
-            qFatal("cannot open the catalogue");
-        QSqlQuery query(db);
-        query.prepare(AStatement);
-        for (const QVariant &value : AValues)
-            query.addBindValue(value);
-        if (!query.exec())
-            qFatal("%s: %s", qPrintable(AStatement), qPrintable(query.lastError().text()));
-        while (query.next()) {
-            QVariantList row;
-            for (int i = 0; i < query.record().count(); ++i)
-                row << query.value(i);
-            rows << row;
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("check"));
-    return rows;
+    return TestFiles::SqlRows(DatabaseFile(), AStatement, AValues);
 }
 
 QVariantMap TestImport::Book(const QString &AId)
@@ -325,7 +278,7 @@ void TestImport::importFromJobFile()
     QFETCH(QString, id);
     QFETCH(QVariantMap, columns);
 
-    const QByteArray image = ImageBytes(70000, 3);
+    const QByteArray image = ImageBytes(70000, 3, 7);
     const QString job = Deliver(fixture, QStringLiteral("book.iso"), image);
     FModule->AddBook(job, Folder(QStringLiteral("deliveries")) + QStringLiteral("book.iso"));
 
@@ -364,7 +317,7 @@ void TestImport::nothingImported()
 {
     QFETCH(QString, job);
     const QString path = job.isEmpty() ? Folder(QStringLiteral("deliveries")) + QStringLiteral("gone.rmf")
-                                       : Deliver(job, QStringLiteral("book.iso"), ImageBytes(100, 1));
+                                       : Deliver(job, QStringLiteral("book.iso"), ImageBytes(100, 1, 7));
     FModule->AddBook(path, Folder(QStringLiteral("deliveries")) + QStringLiteral("book.iso"));
     WaitForCopies();
     QCOMPARE(BookCount(), 0);
@@ -380,7 +333,7 @@ void TestImport::nothingImported()
 void TestImport::reimportUpdatesAndKeepsAdded()
 {
     const QString iso = Folder(QStringLiteral("deliveries")) + QStringLiteral("c1234.iso");
-    FModule->AddBook(Deliver(QStringLiteral("c1234.rmf"), QStringLiteral("c1234.iso"), ImageBytes(500, 1)), iso);
+    FModule->AddBook(Deliver(QStringLiteral("c1234.rmf"), QStringLiteral("c1234.iso"), ImageBytes(500, 1, 7)), iso);
     Sql(QStringLiteral("update books set added = '2001-02-03 04:05:06'"));
 
     // The same id delivered again with other values.
@@ -390,7 +343,7 @@ void TestImport::reimportUpdatesAndKeepsAdded()
     text.replace(QStringLiteral("Olle Brandt"), QStringLiteral("Eva Lund"));
     const QString job = Folder(QStringLiteral("deliveries")) + QStringLiteral("c1234-new.rmf");
     QUV::SaveToFile(text, job);
-    WriteBytes(iso, ImageBytes(800, 2));
+    QVERIFY(WriteBytes(iso, ImageBytes(800, 2, 7)));
     FModule->AddBook(job, iso);
 
     QCOMPARE(BookCount(), 1);
@@ -407,7 +360,7 @@ void TestImport::imagesInLibraryCountButAreNotCopied()
 {
     const QString deliveries = Folder(QStringLiteral("deliveries"));
     const QString library = Folder(QStringLiteral("library"));
-    const QString job = Deliver(QStringLiteral("c1234.rmf"), QStringLiteral("c1234-1.iso"), ImageBytes(1000, 5));
+    const QString job = Deliver(QStringLiteral("c1234.rmf"), QStringLiteral("c1234-1.iso"), ImageBytes(1000, 5, 7));
     // A Blu-ray sized second disc (sparse, so it costs no disk) whose image
     // the library already holds.
     {
@@ -415,7 +368,7 @@ void TestImport::imagesInLibraryCountButAreNotCopied()
         QVERIFY(big.open(QIODevice::WriteOnly));
         QVERIFY(big.resize(qint64(5) << 30));
     }
-    WriteBytes(library + QStringLiteral("c1234-2.iso"), "already here");
+    QVERIFY(WriteBytes(library + QStringLiteral("c1234-2.iso"), "already here"));
 
     FModule->AddBook(job, QStringList{deliveries + QStringLiteral("c1234-1.iso"), deliveries + QStringLiteral("c1234-2.iso")});
     WaitForCopies();
@@ -423,7 +376,7 @@ void TestImport::imagesInLibraryCountButAreNotCopied()
     const QVariantMap row = Book(QStringLiteral("c1234"));
     QCOMPARE(row.value("isofiles").toString(), QStringLiteral("c1234-1.iso\r\nc1234-2.iso\r\n"));
     QCOMPARE(row.value("size").toLongLong(), 1000 + (qint64(5) << 30));
-    QCOMPARE(FileBytes(library + QStringLiteral("c1234-1.iso")), ImageBytes(1000, 5));
+    QCOMPARE(FileBytes(library + QStringLiteral("c1234-1.iso")), ImageBytes(1000, 5, 7));
     QCOMPARE(FileBytes(library + QStringLiteral("c1234-2.iso")), QByteArray("already here"));
     QCOMPARE(Entries(library), (QStringList{"c1234-1.iso", "c1234-2.iso"}));
 }
@@ -431,7 +384,7 @@ void TestImport::imagesInLibraryCountButAreNotCopied()
 void TestImport::missingImageCountsZero()
 {
     const QString deliveries = Folder(QStringLiteral("deliveries"));
-    const QString job = Deliver(QStringLiteral("c1234.rmf"), QStringLiteral("c1234-1.iso"), ImageBytes(300, 5));
+    const QString job = Deliver(QStringLiteral("c1234.rmf"), QStringLiteral("c1234-1.iso"), ImageBytes(300, 5, 7));
     FModule->AddBook(job, QStringList{deliveries + QStringLiteral("c1234-1.iso"), deliveries + QStringLiteral("vanished.iso")});
     WaitForCopies();
 
@@ -443,7 +396,7 @@ void TestImport::missingImageCountsZero()
 
 void TestImport::lockedDatabaseWritesOnSecondAttempt()
 {
-    const QByteArray image = ImageBytes(4096, 9);
+    const QByteArray image = ImageBytes(4096, 9, 7);
     const QString job = Deliver(QStringLiteral("c1234.rmf"), QStringLiteral("c1234.iso"), image);
 
     // Another process's writer holds the file's write lock during the first
@@ -487,7 +440,7 @@ void TestImport::lockedDatabaseWritesOnSecondAttempt()
 
 void TestImport::givesUpAfterFiftyAttempts()
 {
-    const QString job = Deliver(QStringLiteral("c1234.rmf"), QStringLiteral("c1234.iso"), ImageBytes(10, 1));
+    const QString job = Deliver(QStringLiteral("c1234.rmf"), QStringLiteral("c1234.iso"), ImageBytes(10, 1, 7));
     Sql(QStringLiteral("alter table books rename to books_elsewhere"));
     FModule->AddBook(job, Folder(QStringLiteral("deliveries")) + QStringLiteral("c1234.iso"));
     Sql(QStringLiteral("alter table books_elsewhere rename to books"));
@@ -503,7 +456,7 @@ void TestImport::givesUpAfterFiftyAttempts()
 
 void TestImport::interruptedCopyLeavesNoImage()
 {
-    const QByteArray image = ImageBytes(64 * 1024, 4);
+    const QByteArray image = ImageBytes(64 * 1024, 4, 7);
     const QString iso = Folder(QStringLiteral("deliveries")) + QStringLiteral("c1234.iso");
     const QString job = Deliver(QStringLiteral("c1234.rmf"), QStringLiteral("c1234.iso"), image);
 
@@ -532,7 +485,7 @@ void TestImport::interruptedCopyLeavesNoImage()
 
 void TestImport::copiesRunInBackground()
 {
-    const QByteArray image = ImageBytes(32 * 1024, 6);
+    const QByteArray image = ImageBytes(32 * 1024, 6, 7);
     const QString iso = Folder(QStringLiteral("deliveries")) + QStringLiteral("c1234.iso");
     const QString job = Deliver(QStringLiteral("c1234.rmf"), QStringLiteral("c1234.iso"), image);
 
@@ -566,8 +519,8 @@ void TestImport::copyKeepsImageAlreadyThere()
     // An image that reached the library while the copy ran is not replaced.
     const QString source = Folder(QStringLiteral("deliveries")) + QStringLiteral("a.iso");
     const QString target = Folder(QStringLiteral("library")) + QStringLiteral("a.iso");
-    WriteBytes(source, "new");
-    WriteBytes(target, "there first");
+    QVERIFY(WriteBytes(source, "new"));
+    QVERIFY(WriteBytes(target, "there first"));
     QVERIFY_THROWS_EXCEPTION(Exception, ImageCopy::CopyImage(source, target, ImageCopy::TExisting::Keep));
     QCOMPARE(FileBytes(target), QByteArray("there first"));
     QCOMPARE(Entries(Folder(QStringLiteral("library"))), QStringList{QStringLiteral("a.iso")});
@@ -656,7 +609,7 @@ void TestImport::deleteBook()
 
     isofiles.replace(QStringLiteral("$DIR"), FDir->path());
     for (const QString &file : present)
-        WriteBytes(FDir->filePath(file), "image");
+        QVERIFY(WriteBytes(FDir->filePath(file), "image"));
     Sql(QStringLiteral("insert into books ( id, title, isofiles ) values ( 'c1', 'T', ? )"), {isofiles});
     Sql(QStringLiteral("insert into productions ( id, produced, copies ) values ( 'c1', '2024-01-01 10:00:00', 2 )"));
 
@@ -672,7 +625,7 @@ void TestImport::deleteBook()
 
 void TestImport::deleteBookInReportProgramSkipsMissingImages()
 {
-    WriteBytes(Folder(QStringLiteral("library")) + QStringLiteral("b.iso"), "image");
+    QVERIFY(WriteBytes(Folder(QStringLiteral("library")) + QStringLiteral("b.iso"), "image"));
     Sql(QStringLiteral("insert into books ( id, title, isofiles ) values ( 'c1', 'T', 'a.iso\r\nb.iso\r\n' )"));
     TMorvikDataModuleSetup setup;
     setup.Settings = FModule->Settings();

@@ -1,5 +1,6 @@
 #include "ImageCopy.h"
 #include "LogCapture.h"
+#include "TestFiles.h"
 #include "MorvikDataModuleUnit.h"
 #include "QUV.Dialogs.h"
 #include "QUV.Helpers.h"
@@ -22,40 +23,13 @@
 #include <QTest>
 #include <QThreadPool>
 
+using namespace TestFiles;
+
 namespace {
 
 QString ImportData(const QString &AName)
 {
     return QStringLiteral(MORVIK_TEST_DATA "/import/") + AName;
-}
-
-QByteArray FileBytes(const QString &AFile)
-{
-    QFile file(AFile);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteBytes(const QString &AFile, const QByteArray &ABytes)
-{
-    QDir().mkpath(QFileInfo(AFile).absolutePath());
-    QFile file(AFile);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(ABytes), ABytes.size());
-}
-
-QByteArray ImageBytes(int ASize, char ASeed)
-{
-    QByteArray bytes(ASize, Qt::Uninitialized);
-    for (int i = 0; i < ASize; ++i)
-        bytes[i] = char(ASeed + i * 13);
-    return bytes;
-}
-
-QStringList Entries(const QString &AFolder)
-{
-    QStringList names = QDir(AFolder).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-    names.sort();
-    return names;
 }
 
 QString LocalText(const QDateTime &AValue)
@@ -161,27 +135,7 @@ void TestOrders::cleanup()
 
 QList<QVariantList> TestOrders::Sql(const QString &AStatement, const QVariantList &AValues)
 {
-    QList<QVariantList> rows;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-        db.setDatabaseName(DatabaseFile());
-        if (!db.open())
-            qFatal("cannot open the catalogue");
-        QSqlQuery query(db);
-        query.prepare(AStatement);
-        for (const QVariant &value : AValues)
-            query.addBindValue(value);
-        if (!query.exec())
-            qFatal("%s: %s", qPrintable(AStatement), qPrintable(query.lastError().text()));
-        while (query.next()) {
-            QVariantList row;
-            for (int i = 0; i < query.record().count(); ++i)
-                row << query.value(i);
-            rows << row;
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("check"));
-    return rows;
+    return TestFiles::SqlRows(DatabaseFile(), AStatement, AValues);
 }
 
 void TestOrders::Catalogue(const QString &AId, const QString &AType, const QVariant &ARmf, const QByteArray &AImage,
@@ -191,14 +145,14 @@ void TestOrders::Catalogue(const QString &AId, const QString &AType, const QVari
                        "values ( ?, 'Hästen och hans pojke', 'Signe Ekvall', 'Olle Brandt', ?, ?, ? )"),
         {AId, AType, ARmf, AImageName + QStringLiteral("\r\n")});
     if (!AImage.isNull())
-        WriteBytes(Folder(QStringLiteral("library")) + AImageName, AImage);
+        QVERIFY(WriteBytes(Folder(QStringLiteral("library")) + AImageName, AImage));
 }
 
 // ---- ProduceBook ----
 
 void TestOrders::audioBookOrderKeepsStoredJob()
 {
-    const QByteArray image = ImageBytes(300000, 7);
+    const QByteArray image = ImageBytes(300000, 7, 13);
     Catalogue(QStringLiteral("c1234"), QStringLiteral("AUDIO"), QUV::LoadFromFile(ImportData(QStringLiteral("c1234.rmf"))),
               image, QStringLiteral("c1234.iso"));
 
@@ -223,7 +177,7 @@ void TestOrders::audioBookOrderKeepsStoredJob()
 
 void TestOrders::jobFileAppearsAfterImage()
 {
-    const QByteArray image = ImageBytes(100000, 1);
+    const QByteArray image = ImageBytes(100000, 1, 13);
     Catalogue(QStringLiteral("c1"), QStringLiteral("AUDIO"), QVariant(QMetaType(QMetaType::QString)), image,
               QStringLiteral("c1.iso"));
 
@@ -286,7 +240,7 @@ void TestOrders::orderWithoutStoredJob()
     QFETCH(QString, type);
     QFETCH(QVariant, rmf);
     QFETCH(QByteArray, job);
-    Catalogue(QStringLiteral("c1"), type, rmf, ImageBytes(1000, 2), QStringLiteral("c1.iso"));
+    Catalogue(QStringLiteral("c1"), type, rmf, ImageBytes(1000, 2, 13), QStringLiteral("c1.iso"));
     FModule->ProduceBook(QStringLiteral("c1"), 4);
     WaitForCopies();
     QCOMPARE(FileBytes(Folder(QStringLiteral("books")) + QStringLiteral("c1.rmf")), job);
@@ -308,7 +262,7 @@ void TestOrders::bookFileMissing()
     QFETCH(QVariant, isofiles);
     QFETCH(QString, file);
     if (!file.isEmpty())
-        WriteBytes(FDir->filePath(file), "image");
+        QVERIFY(WriteBytes(FDir->filePath(file), "image"));
     Sql(QStringLiteral("insert into books ( id, title, type, isofiles ) values ( 'c1', 'Boken', 'AUDIO', ? )"),
         {isofiles});
     FModule->ProduceBook(QStringLiteral("c1"), 1);
@@ -319,7 +273,7 @@ void TestOrders::bookFileMissing()
 
 void TestOrders::unknownIdOrdersNothing()
 {
-    Catalogue(QStringLiteral("c1"), QStringLiteral("AUDIO"), QVariant(), ImageBytes(10, 1), QStringLiteral("c1.iso"));
+    Catalogue(QStringLiteral("c1"), QStringLiteral("AUDIO"), QVariant(), ImageBytes(10, 1, 13), QStringLiteral("c1.iso"));
     FModule->ProduceBook(QStringLiteral("c2"), 1);
     FModule->ProduceMovie(QStringLiteral("c2"), QString(), 1);
     WaitForCopies();
@@ -329,7 +283,7 @@ void TestOrders::unknownIdOrdersNothing()
 
 void TestOrders::failedCopyIsReported()
 {
-    const QByteArray image = ImageBytes(5000, 3);
+    const QByteArray image = ImageBytes(5000, 3, 13);
     Catalogue(QStringLiteral("c1234"), QStringLiteral("AUDIO"), QUV::LoadFromFile(ImportData(QStringLiteral("c1234.rmf"))),
               image, QStringLiteral("c1234.iso"));
     FModule->ProduceBook(QStringLiteral("c1234"), 7);
@@ -364,11 +318,11 @@ void TestOrders::failedCopyIsReported()
 
 void TestOrders::unwritableBooksFolderRaises()
 {
-    Catalogue(QStringLiteral("c1"), QStringLiteral("AUDIO"), QStringLiteral("[DDP]\r\n"), ImageBytes(10, 1),
+    Catalogue(QStringLiteral("c1"), QStringLiteral("AUDIO"), QStringLiteral("[DDP]\r\n"), ImageBytes(10, 1, 13),
               QStringLiteral("c1.iso"));
     // The books folder's place is taken by a file.
     QVERIFY(QDir(Folder(QStringLiteral("books"))).removeRecursively());
-    WriteBytes(FDir->filePath(QStringLiteral("books")), "not a folder");
+    QVERIFY(WriteBytes(FDir->filePath(QStringLiteral("books")), "not a folder"));
     QVERIFY_THROWS_EXCEPTION(Exception, FModule->ProduceBook(QStringLiteral("c1"), 1));
     WaitForCopies();
     QCOMPARE(FileBytes(FDir->filePath(QStringLiteral("books"))), QByteArray("not a folder"));
@@ -379,9 +333,9 @@ void TestOrders::unwritableBooksFolderRaises()
 
 void TestOrders::produceMovie()
 {
-    const QByteArray image = ImageBytes(200000, 5);
+    const QByteArray image = ImageBytes(200000, 5, 13);
     const QString delivered = Folder(QStringLiteral("movies")) + QStringLiteral("V100/V100.ISO");
-    WriteBytes(delivered, image);
+    QVERIFY(WriteBytes(delivered, image));
     const TTime duration = (1 * 3600 + 23 * 60 + 45) / 86400.0;
     FModule->AddMovie(QStringLiteral("V100"), QStringLiteral("Film"), QStringLiteral("Regi"), duration, delivered);
 
@@ -403,8 +357,8 @@ void TestOrders::produceMovie()
     QCOMPARE(FileBytes(books + QStringLiteral("V100.ISO")), image);
 
     // Again, with another image named by the caller: both files replaced.
-    const QByteArray other = ImageBytes(1000, 9);
-    WriteBytes(Folder(QStringLiteral("movies")) + QStringLiteral("V100b/V100.ISO"), other);
+    const QByteArray other = ImageBytes(1000, 9, 13);
+    QVERIFY(WriteBytes(Folder(QStringLiteral("movies")) + QStringLiteral("V100b/V100.ISO"), other));
     FModule->ProduceMovie(QStringLiteral("V100"), Folder(QStringLiteral("movies")) + QStringLiteral("V100b/V100.ISO"), 5);
     QCOMPARE(FileBytes(books + QStringLiteral("V100.ISO")), other);
     QVERIFY(FileBytes(books + QStringLiteral("V100.rmf")).contains("\r\ncopies = 5\r\nmediaType = DVDR\r\n"));

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+// File and database helpers shared by the tests.
+namespace TestFiles {
+
+// The whole file, or empty when it cannot be read.
+QByteArray FileBytes(const QString &AFile);
+// Writes the file whole, creating its folder; false when that fails.
+bool WriteBytes(const QString &AFile, const QByteArray &ABytes);
+// Deterministic image content, different for each seed.
+QByteArray ImageBytes(int ASize, char ASeed, int AStep = 7);
+// Every entry of a folder, hidden ones included, sorted.
+QStringList Entries(const QString &AFolder);
+// The rows of one statement run on a connection of the test's own to the
+// database file; aborts the test program when the statement fails.
+QList<QVariantList> SqlRows(const QString &ADatabaseFile, const QString &AStatement,
+                            const QVariantList &AValues = {});
+
+} // namespace TestFiles
