@@ -3,6 +3,8 @@
 
 #include "MorvikDataModuleUnit.h"
 
+#include "CatalogueStorage.h"
+
 #include "ImageCopy.h"
 #include "JobMetadata.h"
 #include "QUV.Helpers.h"
@@ -22,6 +24,8 @@ const QString TMorvikDataModule::sqlPostMovie = QStringLiteral(
     "insert or replace into books ( id, title, author, duration, type, isofiles, rmf ) "
     "values ( :id, :title, :author, :duration, 'MOVIE', :isofiles, :rmf )");
 
+using namespace CatalogueStorage;
+
 namespace {
 
 const QString kInsertBook = QStringLiteral(
@@ -37,12 +41,6 @@ const QString kSelectBook = QStringLiteral("select * from books where id = :id")
 const QString kDeleteBook = QStringLiteral("delete from books where id = :id");
 
 const QString kCRLF = QStringLiteral("\r\n");
-
-// Date-times travel as text in the catalogue's storage form.
-QString DateTimeText(TDateTime AValue)
-{
-    return QUV::FromDateTime(AValue).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-}
 
 QString ExceptionText(const std::exception &AException)
 {
@@ -96,27 +94,10 @@ private:
     bool FOpen = false;
 };
 
-// Strings are stored as text: a null QString would be bound as SQL NULL,
-// and a book without identifier would get a NULL key that no later import
-// finds again.
-QVariant Text(const QString &AValue)
-{
-    return AValue.isNull() ? QVariant(QStringLiteral("")) : QVariant(AValue);
-}
-
 void Exec(QSqlQuery &AQuery)
 {
     if (!AQuery.exec())
         throw Exception(EngineErrorText(AQuery.lastError()));
-}
-
-// A stored image line names a file inside the image library only when it is
-// a bare file name: anything with a folder part or a dot name could reach
-// outside it.
-bool IsBareFileName(const QString &AName)
-{
-    return !AName.isEmpty() && AName != QLatin1String(".") && AName != QLatin1String("..")
-           && !AName.contains(QLatin1Char('/')) && !AName.contains(QLatin1Char('\\'));
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 
 #include "MorvikDataModuleUnit.h"
 
+#include "CatalogueStorage.h"
+
 #include "ImageCopy.h"
 #include "QUV.Dialogs.h"
 #include "QUV.Helpers.h"
@@ -30,22 +32,13 @@ const QString TMorvikDataModule::qryGetTasksToExecuteSQL = QStringLiteral(
     "  and   coalesce( runAt, datetime(CURRENT_TIMESTAMP, 'localtime') ) <= datetime(CURRENT_TIMESTAMP, 'localtime')\r\n"
     "  and   ( dependsOn is null or dependsOn not in ( select id from tasks where performed is null ) )");
 
+using namespace CatalogueStorage;
+
 namespace {
 
 const QString kSelectBook = QStringLiteral("select * from books where id = :id");
 const QString kInsertProduction = QStringLiteral(
     "insert into productions ( id, produced, copies, fromLibrary ) values ( :id, :produced, :copies, :fromLibrary )");
-
-QString DateTimeText(TDateTime AValue)
-{
-    return QUV::FromDateTime(AValue).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-}
-
-// Strings are stored as text, never as NULL.
-QVariant Text(const QString &AValue)
-{
-    return AValue.isNull() ? QVariant(QStringLiteral("")) : QVariant(AValue);
-}
 
 // The catalogue row an order is made from.
 struct TOrderRow
@@ -91,14 +84,6 @@ QString FirstLine(const QString &AText)
     while (end < AText.size() && AText.at(end) != QLatin1Char('\r') && AText.at(end) != QLatin1Char('\n'))
         ++end;
     return AText.left(end);
-}
-
-// A book's image line is a bare name inside the image library; anything else
-// (a folder part, a dot name, nothing) does not name a book file there.
-bool IsBareFileName(const QString &AName)
-{
-    return !AName.isEmpty() && AName != QLatin1String(".") && AName != QLatin1String("..")
-           && !AName.contains(QLatin1Char('/')) && !AName.contains(QLatin1Char('\\'));
 }
 
 // The job file beside an image: the image's name with its extension replaced.
