@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -66,11 +67,62 @@ int CompareFoldedTexts(const QString &ALeft, const QString &ARight)
     return CompareCodeUnits(FoldedAZ(ALeft), FoldedAZ(ARight));
 }
 
+// The day of a date-time, as QUV::FromDateTime(AValue).date() gives it but
+// without a local-time conversion (which asks the time zone every call).
+QDate DayOf(TDateTime AValue)
+{
+    constexpr qint64 msPerDay = 86400000;
+    double whole = std::trunc(AValue);
+    if (std::llround(std::fabs(AValue - whole) * msPerDay) >= msPerDay)
+        whole += AValue >= 0 ? 1 : -1;
+    return QDate(1899, 12, 30).addDays(static_cast<qint64>(whole));
+}
+
 // The date as the number YYYYMMDD, which orders as its text does.
 int DayKey(TDateTime AValue)
 {
-    const QDate d = QUV::FromDateTime(AValue).date();
+    const QDate d = DayOf(AValue);
     return d.year() * 10000 + d.month() * 100 + d.day();
+}
+
+// Digits of AText from AFrom as a number; -1 when one is not a digit.
+int Digits(const QString &AText, int AFrom, int ACount)
+{
+    int value = 0;
+    for (int i = AFrom; i < AFrom + ACount; ++i) {
+        const char16_t c = AText[i].unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
+// The date of a text that begins "YYYY-MM-DD"; invalid when it does not.
+QDate LeadingDate(const QString &AText)
+{
+    if (AText.size() < 10 || AText[4] != QLatin1Char('-') || AText[7] != QLatin1Char('-'))
+        return QDate();
+    return QDate(Digits(AText, 0, 4), Digits(AText, 5, 2), Digits(AText, 8, 2));
+}
+
+// A stored date-time "YYYY-MM-DD HH:MM:SS" read directly: the catalogue
+// holds one per title and a reload reads them all. Other forms (a day
+// serial number, say) go the field's own way.
+TDateTime ReadDateTime(const TQUVField &AField)
+{
+    const QVariant &value = AField.Value();
+    if (value.typeId() == QMetaType::QString) {
+        const QString text = value.toString();
+        const QDate date = LeadingDate(text);
+        if (date.isValid() && text.size() == 19 && text[10] == QLatin1Char(' ') && text[13] == QLatin1Char(':') &&
+            text[16] == QLatin1Char(':')) {
+            const QTime time(Digits(text, 11, 2), Digits(text, 14, 2), Digits(text, 17, 2));
+            if (time.isValid())
+                return QUV::ToDateTime(date) + time.msecsSinceStartOfDay() / 86400000.0;
+        }
+    }
+    return AField.AsDateTime();
 }
 
 int CompareInts(int ALeft, int ARight)
@@ -82,24 +134,8 @@ int CompareInts(int ALeft, int ARight)
 // title never produced (empty) or a text that holds no such date.
 TDateTime ReadProducedDay(const QString &AText, TDateTime AToday)
 {
-    if (AText.size() < 10)
-        return AToday;
-    auto digits = [&AText](int AFrom, int ACount) {
-        int value = 0;
-        for (int i = AFrom; i < AFrom + ACount; ++i) {
-            const char16_t c = AText[i].unicode();
-            if (c < u'0' || c > u'9')
-                return -1;
-            value = value * 10 + (c - u'0');
-        }
-        return value;
-    };
-    if (AText[4] != QLatin1Char('-') || AText[7] != QLatin1Char('-'))
-        return AToday;
-    const QDate date(digits(0, 4), digits(5, 2), digits(8, 2));
-    if (!date.isValid())
-        return AToday;
-    return QUV::ToDateTime(date);
+    const QDate date = LeadingDate(AText);
+    return date.isValid() ? QUV::ToDateTime(date) : AToday;
 }
 
 } // namespace
@@ -145,25 +181,35 @@ void TBooksListModel::SetFilter(const QString &AText)
 
 void TBooksListModel::ApplyFilter(bool ANarrowing)
 {
+    const int count = static_cast<int>(FAll.size());
     if (FFilter.isEmpty()) {
-        FShown = FAll;
+        FShown.resize(count);
+        for (int i = 0; i < count; ++i)
+            FShown[i] = i;
         return;
     }
-    const std::vector<const TBook *> &source = ANarrowing ? FShown : FAll;
-    std::vector<const TBook *> shown;
-    shown.reserve(source.size());
-    for (const TBook *book : source) {
+    std::vector<int> shown;
+    auto test = [&](int AIndex) {
+        const TBook *book = FAll[AIndex];
         if (book->Title().contains(FFilter, Qt::CaseInsensitive) ||
-            book->Author().contains(FFilter, Qt::CaseInsensitive) ||
-            book->Id().contains(FFilter, Qt::CaseInsensitive))
-            shown.push_back(book);
+            book->Author().contains(FFilter, Qt::CaseInsensitive) || book->Id().contains(FFilter, Qt::CaseInsensitive))
+            shown.push_back(AIndex);
+    };
+    if (ANarrowing) {
+        shown.reserve(FShown.size());
+        for (int index : FShown)
+            test(index);
+    } else {
+        shown.reserve(count);
+        for (int i = 0; i < count; ++i)
+            test(i);
     }
     FShown = std::move(shown);
 }
 
 const TBook *TBooksListModel::BookAt(int ARow) const
 {
-    return (ARow >= 0 && ARow < static_cast<int>(FShown.size())) ? FShown[ARow] : nullptr;
+    return (ARow >= 0 && ARow < static_cast<int>(FShown.size())) ? FAll[FShown[ARow]] : nullptr;
 }
 
 int TBooksListModel::rowCount(const QModelIndex &AParent) const
@@ -197,6 +243,11 @@ QHash<int, QByteArray> TBooksListModel::roleNames() const
 
 // --- TBooksItemDelegate -----------------------------------------------------
 
+TBooksItemDelegate::TBooksItemDelegate(QObject *AParent)
+    : QStyledItemDelegate(AParent), FTitleFont(MorvikStyle::Font(16)), FTextFont(MorvikStyle::Font(13))
+{
+}
+
 void TBooksItemDelegate::paint(QPainter *APainter, const QStyleOptionViewItem &AOption,
                                const QModelIndex &AIndex) const
 {
@@ -209,14 +260,14 @@ void TBooksItemDelegate::paint(QPainter *APainter, const QStyleOptionViewItem &A
     const int left = r.left() + 8;
     APainter->setPen(MorvikStyle::ItemText);
 
-    const QFont titleFont = MorvikStyle::Font(16);
+    const QFont &titleFont = FTitleFont;
     APainter->setFont(titleFont);
     const QRect titleRect(left, r.top() + 5, 239, 25);
     APainter->drawText(titleRect, Qt::AlignLeading | Qt::AlignVCenter,
                        QFontMetrics(titleFont).elidedText(AIndex.data(TBooksListModel::TitleRole).toString(),
                                                           Qt::ElideRight, titleRect.width()));
 
-    const QFont textFont = MorvikStyle::Font(13);
+    const QFont &textFont = FTextFont;
     APainter->setFont(textFont);
     const QRect authorRect(left, r.top() + 32, 287, 25);
     APainter->drawText(authorRect, Qt::AlignLeading | Qt::AlignTop,
@@ -501,7 +552,7 @@ void TBooksFrame::DoPopulateBooksList()
             book->SetId(ADataset.FieldByName(QStringLiteral("id")).AsString());
             book->SetTitle(ADataset.FieldByName(QStringLiteral("Title")).AsString());
             book->SetAuthor(ADataset.FieldByName(QStringLiteral("Author")).AsString());
-            book->SetAdded(ADataset.FieldByName(QStringLiteral("Added")).AsDateTime());
+            book->SetAdded(ReadDateTime(ADataset.FieldByName(QStringLiteral("Added"))));
             book->SetProduced(ReadProducedDay(ADataset.FieldByName(QStringLiteral("Produced")).AsString(), today));
             books.Add(std::move(book));
         },

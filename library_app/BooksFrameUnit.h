@@ -58,7 +58,7 @@ private:
     void ApplyFilter(bool ANarrowing);
 
     std::vector<const TBook *> FAll;
-    std::vector<const TBook *> FShown;
+    std::vector<int> FShown; // indexes into FAll
     QString FFilter;
 };
 
@@ -67,10 +67,14 @@ class TBooksItemDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit TBooksItemDelegate(QObject *AParent = nullptr);
     static constexpr int ItemHeight = 65;
     void paint(QPainter *APainter, const QStyleOptionViewItem &AOption, const QModelIndex &AIndex) const override;
     QSize sizeHint(const QStyleOptionViewItem &AOption, const QModelIndex &AIndex) const override;
+
+private:
+    QFont FTitleFont;
+    QFont FTextFont;
 };
 
 // The books page: the catalogue in one of three orders, the details of one
