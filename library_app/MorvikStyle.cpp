@@ -37,6 +37,7 @@ QToolButton[styleLookup="actionbutton"]:pressed { background: #4a7bd6; }
 QLabel { color: #353535; }
 QLabel[styleLookup="bartitle"] { color: white; font-size: 16px; }
 QLabel[styleLookup="heading"] { font-size: 16px; }
+QLabel[styleLookup="message"] { font-size: 14px; }
 QLineEdit[styleLookup="transparentedit"] {
   border: none; background: transparent; color: #353535; font-size: 14px; }
 QLineEdit[styleLookup="editstyle"] {

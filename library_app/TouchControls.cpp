@@ -131,7 +131,13 @@ void TTabControl::SetActiveTabWithTransition(TTabItem *ATab, TTabTransition ATra
     FActiveTab = ATab;
     // Listeners may reload what the new tab shows; let them do it before the
     // slide starts, so the slide runs smoothly afterwards.
-    emit Change();
+    try {
+        emit Change();
+    } catch (...) {
+        // The tab has changed all the same; show it before the failure goes on.
+        PlaceTabs();
+        throw;
+    }
     if (FActiveTab != ATab)
         return; // a listener moved on to another tab
     if (ATransition == TTabTransition::Slide && leaving && isVisible() && width() > 0) {
