@@ -78,6 +78,8 @@ public:
     TBook &GetByBookId(const QString &ABookId) const;
 
     void Clear() { FBooks.clear(); }
+    // Room for that many books, so that filling a large list does not rehash.
+    void Reserve(int ACount) { FBooks.reserve(static_cast<size_t>(ACount)); }
     int Count() const { return static_cast<int>(FBooks.size()); }
     // The books, for instance to sort them; they stay owned by the list.
     std::vector<TBook *> Values() const;

@@ -364,7 +364,7 @@ QString TMorvikDataModule::tblBooksdurationGetText(const QVariant &AValue)
     const double seconds = text.toDouble(&numeric);
     if (numeric)
         return QUV::FormatDuration(1, seconds / 86400.0, 24);
-    const TDateTime value = TQUVField(QString(), AValue, QString(), QString()).AsDateTime();
+    const TDateTime value = TQUVField(QString(), AValue, QString()).AsDateTime();
     if (value > 0.0 && value < 1.0)
         return QUV::FormatDuration(1, value, 24);
     return text;

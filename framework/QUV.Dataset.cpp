@@ -1,8 +1,11 @@
 #include "QUV.Dataset.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -131,6 +134,13 @@ bool TQUVField::IsNull() const
     return !FValue.isValid() || FValue.isNull();
 }
 
+QString TQUVField::DisplayText() const
+{
+    if (FGetText && *FGetText)
+        return (*FGetText)(FValue);
+    return AsString();
+}
+
 QString TQUVField::AsString() const
 {
     return IsNull() ? QString() : FValue.toString();
@@ -206,8 +216,11 @@ public:
     virtual ~TSource() = default;
     // Runs the statement; false when it gives no result set.
     virtual bool Open(QStringList &AColumns) = 0;
-    // Values of the 0-based row; false when there is no such row.
-    virtual bool Fetch(int ARow, QVariantList &AValues) = 0;
+    // Moves to the 0-based row; false when there is no such row.
+    virtual bool Fetch(int ARow) = 0;
+    // A value of the row Fetch moved to; read only when asked for, so that
+    // columns nobody reads cost nothing.
+    virtual QVariant Value(int AColumn) const = 0;
     virtual int RowCount() = 0;
 };
 
@@ -223,6 +236,8 @@ QVariantList RecordValues(const QSqlQuery &AQuery)
     return values;
 }
 
+const QString kUniDirectional = QStringLiteral("Operation not allowed on a unidirectional dataset");
+
 QStringList RecordNames(const QSqlRecord &ARecord)
 {
     QStringList names;
@@ -233,19 +248,22 @@ QStringList RecordNames(const QSqlRecord &ARecord)
 
 } // namespace
 
-// One statement, stepped as rows are asked for; rows already read are kept
-// by the driver so that the cursor can go back.
+// One statement, stepped as rows are asked for. Rows already read are kept
+// by the driver so that the cursor can go back, unless the dataset is
+// unidirectional: then only the current row is held and the cursor moves
+// forward only, which is what reading a large catalogue once needs.
 class TQUVDataset::TQuerySource final : public TQUVDataset::TSource
 {
 public:
-    TQuerySource(const QSqlDatabase &AConnection, const TQUVParsedSQL &AParsed, const TQUVParams &AParams)
-        : FQuery(AConnection), FParsed(AParsed), FParams(AParams)
+    TQuerySource(const QSqlDatabase &AConnection, const TQUVParsedSQL &AParsed, const TQUVParams &AParams,
+                 bool AUniDirectional)
+        : FQuery(AConnection), FParsed(AParsed), FParams(AParams), FUniDirectional(AUniDirectional)
     {
     }
 
     bool Open(QStringList &AColumns) override
     {
-        FQuery.setForwardOnly(false);
+        FQuery.setForwardOnly(FUniDirectional);
         if (!FQuery.prepare(FParsed.SQL))
             throw Exception(EngineErrorText(FQuery.lastError()));
         for (int index : FParsed.Occurrences)
@@ -258,19 +276,34 @@ public:
         return true;
     }
 
-    bool Fetch(int ARow, QVariantList &AValues) override
+    bool Fetch(int ARow) override
     {
-        if (!FQuery.seek(ARow)) {
-            if (FQuery.lastError().isValid())
-                throw Exception(EngineErrorText(FQuery.lastError()));
+        bool found;
+        if (!FUniDirectional) {
+            found = FQuery.seek(ARow);
+        } else if (ARow == FQuery.at()) {
+            return true;
+        } else if (FQuery.at() == QSql::AfterLastRow && ARow >= FRowsPassed) {
+            // Past the end (an empty result is so as soon as it is run).
             return false;
+        } else if (FQuery.at() != QSql::AfterLastRow && ARow == FQuery.at() + 1) {
+            found = FQuery.next();
+            if (found)
+                ++FRowsPassed;
+        } else {
+            throw Exception(kUniDirectional);
         }
-        AValues = RecordValues(FQuery);
-        return true;
+        if (!found && FQuery.lastError().isValid())
+            throw Exception(EngineErrorText(FQuery.lastError()));
+        return found;
     }
+
+    QVariant Value(int AColumn) const override { return FQuery.value(AColumn); }
 
     int RowCount() override
     {
+        if (FUniDirectional)
+            throw Exception(kUniDirectional);
         if (!FQuery.last()) {
             if (FQuery.lastError().isValid())
                 throw Exception(EngineErrorText(FQuery.lastError()));
@@ -283,6 +316,160 @@ private:
     QSqlQuery FQuery;
     const TQUVParsedSQL &FParsed;
     const TQUVParams &FParams;
+    bool FUniDirectional;
+    int FRowsPassed = 0; // rows the forward-only cursor has been on
+};
+
+// Forward-only reading straight from the engine on the connection's own
+// handle: a column is converted only when a field of it is read, so a
+// catalogue read for a few fields does not pay for its long texts.
+class TQUVDataset::TEngineSource final : public TQUVDataset::TSource
+{
+public:
+    // The engine handle behind a connection, or null when the connection is
+    // not an open SQLite one.
+    static sqlite3 *HandleOf(const QSqlDatabase &AConnection)
+    {
+        if (!AConnection.isOpen() || !AConnection.driver())
+            return nullptr;
+        const QVariant handle = AConnection.driver()->handle();
+        if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+            return nullptr;
+        return *static_cast<sqlite3 *const *>(handle.constData());
+    }
+
+    TEngineSource(sqlite3 *AHandle, const TQUVParsedSQL &AParsed, const TQUVParams &AParams)
+        : FHandle(AHandle), FParsed(AParsed), FParams(AParams)
+    {
+    }
+
+    ~TEngineSource() override { sqlite3_finalize(FStatement); }
+
+    bool Open(QStringList &AColumns) override
+    {
+        const QByteArray sql = FParsed.SQL.toUtf8();
+        if (sqlite3_prepare_v2(FHandle, sql.constData(), int(sql.size()), &FStatement, nullptr) != SQLITE_OK)
+            Raise();
+        for (int i = 0; i < FParsed.Occurrences.size(); ++i)
+            Bind(i + 1, FParams[FParsed.Occurrences.at(i)].Value());
+        const int columns = sqlite3_column_count(FStatement);
+        // A statement without a result set is run to its end, as the driver does.
+        if (columns == 0) {
+            Step();
+            return false;
+        }
+        for (int i = 0; i < columns; ++i)
+            AColumns << QString::fromUtf8(sqlite3_column_name(FStatement, i));
+        return true;
+    }
+
+    bool Fetch(int ARow) override
+    {
+        if (ARow == FRow && FOnRow)
+            return true;
+        if (ARow != FRow + 1 || FDone) {
+            if (FDone && ARow > FRow)
+                return false;
+            throw Exception(kUniDirectional);
+        }
+        FOnRow = Step();
+        ++FRow;
+        FDone = !FOnRow;
+        return FOnRow;
+    }
+
+    QVariant Value(int AColumn) const override
+    {
+        if (!FOnRow)
+            return QVariant();
+        switch (sqlite3_column_type(FStatement, AColumn)) {
+        case SQLITE_NULL:
+            return QVariant();
+        case SQLITE_INTEGER:
+            return QVariant(qint64(sqlite3_column_int64(FStatement, AColumn)));
+        case SQLITE_FLOAT:
+            return QVariant(sqlite3_column_double(FStatement, AColumn));
+        case SQLITE_BLOB:
+            return QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(FStatement, AColumn)),
+                                       sqlite3_column_bytes(FStatement, AColumn)));
+        default: {
+            const auto *text = static_cast<const char16_t *>(sqlite3_column_text16(FStatement, AColumn));
+            return QVariant(QString::fromUtf16(text, sqlite3_column_bytes16(FStatement, AColumn) / 2));
+        }
+        }
+    }
+
+    int RowCount() override { throw Exception(kUniDirectional); }
+
+private:
+    // Values travel as the connection's driver binds them.
+    void Bind(int AIndex, const QVariant &AValue)
+    {
+        int rc;
+        switch (AValue.typeId()) {
+        case QMetaType::UnknownType:
+        case QMetaType::Nullptr:
+            rc = sqlite3_bind_null(FStatement, AIndex);
+            break;
+        case QMetaType::Bool:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Long:
+        case QMetaType::ULong:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+            rc = AValue.isNull() ? sqlite3_bind_null(FStatement, AIndex)
+                                 : sqlite3_bind_int64(FStatement, AIndex, AValue.toLongLong());
+            break;
+        case QMetaType::Float:
+        case QMetaType::Double:
+            rc = AValue.isNull() ? sqlite3_bind_null(FStatement, AIndex)
+                                 : sqlite3_bind_double(FStatement, AIndex, AValue.toDouble());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = AValue.toByteArray();
+            rc = bytes.isNull() ? sqlite3_bind_null(FStatement, AIndex)
+                                : sqlite3_bind_blob(FStatement, AIndex, bytes.constData(), int(bytes.size()),
+                                                    SQLITE_TRANSIENT);
+            break;
+        }
+        default: {
+            const QString text = AValue.toString();
+            rc = text.isNull() ? sqlite3_bind_null(FStatement, AIndex)
+                               : sqlite3_bind_text16(FStatement, AIndex, text.utf16(), int(text.size() * 2),
+                                                     SQLITE_TRANSIENT);
+            break;
+        }
+        }
+        if (rc != SQLITE_OK)
+            Raise();
+    }
+
+    // True on a row, false at the end; raises the engine's error.
+    bool Step()
+    {
+        const int rc = sqlite3_step(FStatement);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc == SQLITE_DONE)
+            return false;
+        Raise();
+    }
+
+    [[noreturn]] void Raise() const
+    {
+        throw Exception(QString::fromUtf8(sqlite3_errmsg(FHandle)));
+    }
+
+    sqlite3 *FHandle;
+    sqlite3_stmt *FStatement = nullptr;
+    const TQUVParsedSQL &FParsed;
+    const TQUVParams &FParams;
+    int FRow = -1;
+    bool FOnRow = false;
+    bool FDone = false;
 };
 
 // The keys are read once; each row is read by its key when asked for, and
@@ -315,22 +502,17 @@ public:
         return true;
     }
 
-    bool Fetch(int ARow, QVariantList &AValues) override
+    bool Fetch(int ARow) override
     {
         if (ARow < 0 || ARow >= FKeys.size())
             return false;
-        const bool found = Run(FKeys.at(ARow));
-        if (found) {
-            AValues = RecordValues(FRowQuery);
-        } else {
-            // Deleted since the keys were read: the row reads empty.
-            AValues = QVariantList();
-            for (int i = 0; i < FRowQuery.record().count(); ++i)
-                AValues << QVariant();
-        }
+        // Deleted since the keys were read: the row reads empty.
+        FValues = Run(FKeys.at(ARow)) ? RecordValues(FRowQuery) : QVariantList();
         FRowQuery.finish();
         return true;
     }
+
+    QVariant Value(int AColumn) const override { return FValues.value(AColumn); }
 
     int RowCount() override { return FKeys.size(); }
 
@@ -348,6 +530,7 @@ private:
 
     QSqlQuery FRowQuery;
     QVariantList FKeys;
+    QVariantList FValues;
 };
 
 // --- TQUVDataset -------------------------------------------------------------
@@ -379,8 +562,10 @@ void TQUVDataset::Open()
     std::unique_ptr<TSource> source;
     if (!FKeySQL.isEmpty())
         source = std::make_unique<TKeyedSource>(FConnection, FKeySQL, FRowSQL);
+    else if (sqlite3 *handle = FUniDirectional ? TEngineSource::HandleOf(FConnection) : nullptr)
+        source = std::make_unique<TEngineSource>(handle, FParsed, FParams);
     else
-        source = std::make_unique<TQuerySource>(FConnection, FParsed, FParams);
+        source = std::make_unique<TQuerySource>(FConnection, FParsed, FParams, FUniDirectional);
     QStringList columns;
     if (!source->Open(columns))
         return;
@@ -391,10 +576,11 @@ void TQUVDataset::Open()
         FFieldNames << columns.at(i);
         FColumnOfField << i;
     }
-    for (const QString &name : std::as_const(FCalcFieldNames)) {
-        FFieldNames << name;
-        FColumnOfField << -1;
+    for (int i = 0; i < FCalcFieldNames.size(); ++i) {
+        FFieldNames << FCalcFieldNames.at(i);
+        FColumnOfField << -1 - i;
     }
+    RebuildFieldTexts();
     FActive = true;
     First();
 }
@@ -405,7 +591,6 @@ void TQUVDataset::Close()
     FActive = false;
     FEof = FBof = true;
     FRecNo = 0;
-    FRow.clear();
     FCalcCache.clear();
 }
 
@@ -418,10 +603,8 @@ bool TQUVDataset::MoveTo(int ARow)
 {
     if (!FSource || ARow < 0)
         return false;
-    QVariantList values;
-    if (!FSource->Fetch(ARow, values))
+    if (!FSource->Fetch(ARow))
         return false;
-    FRow = values;
     FRecNo = ARow + 1;
     CalculateFields();
     return true;
@@ -452,7 +635,6 @@ void TQUVDataset::First()
     if (!FActive)
         return;
     FRecNo = 0;
-    FRow.clear();
     const bool found = MoveTo(0);
     FBof = true;
     FEof = !found;
@@ -538,28 +720,21 @@ TQUVField TQUVDataset::FieldByName(const QString &AName) const
     const int index = FieldIndex(AName);
     if (index < 0)
         throw Exception(QStringLiteral("Field '%1' not found").arg(AName));
-    const QString name = FFieldNames.at(index);
     QVariant value;
     if (FRecNo > 0) {
         const int column = FColumnOfField.at(index);
         if (column >= 0) {
-            value = FRow.value(column);
+            value = FSource->Value(column);
         } else {
-            const int calc = FCalcFieldNames.indexOf(name);
+            const int calc = -1 - column;
             if (FCalcTarget)
                 value = FCalcTarget->value(calc);
             else
                 value = FCalcCache.value(FRecNo - 1).value(calc);
         }
     }
-    const QString key = name.toLower();
-    const QString label = FDisplayLabels.value(key, name);
-    QString text;
-    if (const auto handler = FGetText.constFind(key); handler != FGetText.constEnd() && *handler)
-        text = (*handler)(value);
-    else
-        text = (!value.isValid() || value.isNull()) ? QString() : value.toString();
-    return TQUVField(name, value, text, label);
+    const TFieldText &text = FFieldTexts.at(index);
+    return TQUVField(FFieldNames.at(index), std::move(value), text.Label, text.GetText);
 }
 
 void TQUVDataset::AddCalcField(const QString &AName)
@@ -585,16 +760,52 @@ void TQUVDataset::SetCalcValue(const QString &AName, const QVariant &AValue)
 
 void TQUVDataset::SetOnGetText(const QString &AFieldName, TGetTextEvent AEvent)
 {
-    FGetText.insert(AFieldName.toLower(), std::move(AEvent));
+    FGetText.insert(AFieldName.toLower(),
+                    AEvent ? std::make_shared<const TGetTextEvent>(std::move(AEvent)) : nullptr);
+    RebuildFieldTexts();
 }
 
 void TQUVDataset::SetDisplayLabel(const QString &AFieldName, const QString &ALabel)
 {
     FDisplayLabels.insert(AFieldName.toLower(), ALabel);
+    RebuildFieldTexts();
+}
+
+void TQUVDataset::RebuildFieldTexts()
+{
+    // Labels and text handlers are looked up once per field, not per read.
+    FFieldTexts.clear();
+    FFieldTexts.reserve(FFieldNames.size());
+    for (const QString &name : std::as_const(FFieldNames)) {
+        const QString key = name.toLower();
+        FFieldTexts.push_back({FDisplayLabels.value(key, name), FGetText.value(key)});
+    }
+}
+
+void TQUVDataset::SetUniDirectional(bool AValue)
+{
+    Close();
+    FUniDirectional = AValue;
 }
 
 void TQUVDataset::ForEachRecord(const TRecordProc &AProc)
 {
+    if (FUniDirectional) {
+        // No way back: the visit starts where the cursor stands and ends
+        // past the last row.
+        DisableControls();
+        try {
+            while (!Eof()) {
+                AProc(*this);
+                Next();
+            }
+        } catch (...) {
+            EnableControls();
+            throw;
+        }
+        EnableControls();
+        return;
+    }
     const TQUVBookmark bookmark = GetBookmark();
     DisableControls();
     try {

@@ -22,6 +22,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QSqlError;
 class TQUVDataset;
@@ -92,10 +93,12 @@ TQUVParsedSQL ParseSQLParams(const QString &ASQL);
 class TQUVField
 {
 public:
+    using TGetText = std::shared_ptr<const std::function<QString(const QVariant &AValue)>>;
+
     TQUVField() = default;
-    TQUVField(QString AName, QVariant AValue, QString ADisplayText, QString ADisplayLabel)
-        : FName(std::move(AName)), FValue(std::move(AValue)), FDisplayText(std::move(ADisplayText)),
-          FDisplayLabel(std::move(ADisplayLabel))
+    TQUVField(QString AName, QVariant AValue, QString ADisplayLabel, TGetText AGetText = nullptr)
+        : FName(std::move(AName)), FValue(std::move(AValue)), FDisplayLabel(std::move(ADisplayLabel)),
+          FGetText(std::move(AGetText))
     {
     }
 
@@ -110,16 +113,17 @@ public:
     // A day serial number as stored for book dates, or a text
     // "YYYY-MM-DD[ HH:MM[:SS]]"; 0 when neither.
     TDateTime AsDateTime() const;
-    // The field's display text handler's result, else AsString.
-    const QString &DisplayText() const { return FDisplayText; }
+    // The field's display text handler's result, else AsString; worked out
+    // only when asked for.
+    QString DisplayText() const;
     // The caption shown for the field, else its name.
     const QString &DisplayLabel() const { return FDisplayLabel; }
 
 private:
     QString FName;
     QVariant FValue;
-    QString FDisplayText;
     QString FDisplayLabel;
+    TGetText FGetText;
 };
 
 // Position of a row, to return to it later (row number from 1; 0 = none).
@@ -150,6 +154,12 @@ public:
     // between reads, so a dataset kept for the program's life holds no lock
     // on the file. Parameters of the dataset are not used in this mode.
     void SetKeyedSQL(const QString &AKeySQL, const QString &ARowSQL);
+
+    // A unidirectional dataset holds only its current row and moves forward
+    // only (Prior, Last, RecordCount and going back to a bookmark raise):
+    // the way to read a large result once. Off by default.
+    void SetUniDirectional(bool AValue);
+    bool UniDirectional() const { return FUniDirectional; }
 
     // Runs the statement with the parameters bound. A statement that returns
     // no result set (not a query) leaves the dataset inactive. Failures raise
@@ -208,11 +218,13 @@ public:
 private:
     class TSource;
     class TQuerySource;
+    class TEngineSource;
     class TKeyedSource;
 
     int FieldIndex(const QString &AName) const;
     bool MoveTo(int ARow); // 0-based row; false when there is none
     void CalculateFields();
+    void RebuildFieldTexts();
 
     QSqlDatabase FConnection;
     QString FSQL;
@@ -228,14 +240,21 @@ private:
     int FRecNo = 0;
     int FDisableCount = 0;
 
+    struct TFieldText
+    {
+        QString Label;
+        TQUVField::TGetText GetText;
+    };
+
+    bool FUniDirectional = false;
     QStringList FFieldNames;         // shown fields: result columns, then calculated ones
-    QList<int> FColumnOfField;       // result column of each shown field, -1 for calculated
+    QList<int> FColumnOfField;       // result column of each shown field; -1 - n for calculated field n
+    std::vector<TFieldText> FFieldTexts; // label and text handler of each shown field
     QStringList FCalcFieldNames;
-    QVariantList FRow;               // values of the current row by result column
     QHash<int, QVariantList> FCalcCache; // calculated values by 0-based row
     QVariantList *FCalcTarget = nullptr;
     TCalcFieldsEvent FOnCalcFields;
-    QHash<QString, TGetTextEvent> FGetText; // by lower-case field name
+    QHash<QString, TQUVField::TGetText> FGetText; // by lower-case field name
     QHash<QString, QString> FDisplayLabels;
 };
 

@@ -11,6 +11,9 @@ void TQUVFDConnectionHelper::OpenQuery(const QString &ASQL, const TSarvoArrayOfV
     // Freed on every path, also when binding, opening or the callback raises.
     TQUVDataset query(*this);
     query.SetSQL(ASQL);
+    // Each row is visited once and the query is freed after: no row needs to
+    // stay in memory behind the cursor.
+    query.SetUniDirectional(AOptions.testFlag(qoEachRow));
     BindParams(query, AParams, AOptions.testFlag(qoNamedParams));
     query.Open();
     if (!query.Active() || !ACallback)

@@ -544,6 +544,8 @@ void TBooksFrame::DoPopulateBooksList()
     // Read into a list of its own: a query that fails half-way leaves the
     // page with the books and the list it showed before, both intact.
     TListOfBooks books;
+    // The catalogue rarely shrinks between reloads.
+    books.Reserve(FBooks.Count());
     const TDateTime today = QUV::Date();
     LibraryCatalogue::Connection().OpenQuery(
         kBooksSQL, TSarvoArrayOfVariants(),

@@ -9,7 +9,7 @@ packages=(
   libgl-dev
   nlohmann-json3-dev
   libxlsxwriter-dev
-  sqlite3
+  sqlite3 libsqlite3-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth imagemagick poppler-utils unzip
   libgtest-dev libbenchmark-dev

@@ -37,6 +37,7 @@ private slots:
     void exists();
     void fieldsReadWithoutCase();
     void forEachRecordReturnsToPosition();
+    void unidirectionalMovesForwardOnly();
     void calculatedFieldsAndDisplayTexts();
     void keyedRowsHoldNoLock();
 
@@ -384,6 +385,26 @@ void TestQuery::fieldsReadWithoutCase()
                                   QCOMPARE(e.Message(), QStringLiteral("Field 'author' not found"));
                               }
                           });
+}
+
+void TestQuery::unidirectionalMovesForwardOnly()
+{
+    TQUVDataset ds(FConnection);
+    ds.SetUniDirectional(true);
+    ds.SetSQL(QStringLiteral("select id from books order by id"));
+    ds.Open();
+    QStringList ids;
+    ForEachRecord(ds, [&](TQUVDataset &d) { ids << d.FieldByName("id").AsString(); });
+    QCOMPARE(ids, (QStringList{"B1", "B2", "B3"}));
+    QVERIFY(ds.Eof());
+    // No way back: a move backwards is refused, not answered with a wrong row.
+    QVERIFY_THROWS_EXCEPTION(Exception, ds.First());
+    QVERIFY_THROWS_EXCEPTION(Exception, ds.RecordCount());
+
+    ds.SetSQL(QStringLiteral("select id from books where id = 'none'"));
+    ds.Open();
+    QVERIFY(ds.Eof());
+    QVERIFY(ds.IsEmpty());
 }
 
 void TestQuery::forEachRecordReturnsToPosition()
