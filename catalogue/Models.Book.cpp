@@ -4,23 +4,40 @@ void TListOfBooks::Add(std::unique_ptr<TBook> ABook)
 {
     if (!ABook)
         return;
-    const QString id = ABook->Id();
-    FBooks[id] = std::move(ABook);
+    const auto it = FIndex.constFind(ABook->Id());
+    if (it != FIndex.constEnd()) {
+        FItems[*it] = std::move(ABook);
+        return;
+    }
+    FIndex.insert(ABook->Id(), static_cast<qsizetype>(FItems.size()));
+    FItems.push_back(std::move(ABook));
 }
 
 TBook &TListOfBooks::GetByBookId(const QString &ABookId) const
 {
-    const auto it = FBooks.find(ABookId);
-    if (it == FBooks.end())
+    const auto it = FIndex.constFind(ABookId);
+    if (it == FIndex.constEnd())
         throw Exception(QStringLiteral("Kunde inte hitta boken med id %1").arg(ABookId));
-    return *it->second;
+    return *FItems[*it];
+}
+
+void TListOfBooks::Clear()
+{
+    FIndex.clear();
+    FItems.clear();
+}
+
+void TListOfBooks::Reserve(int ACount)
+{
+    FItems.reserve(static_cast<size_t>(ACount));
+    FIndex.reserve(ACount);
 }
 
 std::vector<TBook *> TListOfBooks::Values() const
 {
     std::vector<TBook *> books;
-    books.reserve(FBooks.size());
-    for (const auto &entry : FBooks)
-        books.push_back(entry.second.get());
+    books.reserve(FItems.size());
+    for (const auto &book : FItems)
+        books.push_back(book.get());
     return books;
 }

@@ -5,10 +5,10 @@
 
 #include "QUV.Types.h"
 
+#include <QHash>
 #include <QString>
 
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 // A plain record; the books page holds up to some hundred thousand of them,
@@ -64,11 +64,11 @@ private:
 
 // The books by id (compared exactly, letter case included). The list is the
 // only owner of its books: a book replaced under the same id, and every book
-// on Clear or destruction, is freed. Lookups are hashed; the enumeration
-// order carries no meaning.
+// on Clear or destruction, is freed. Lookups are hashed; the books are kept
+// in the order they were first added.
 class TListOfBooks
 {
-    using TMap = std::unordered_map<QString, std::unique_ptr<TBook>>;
+    using TItems = std::vector<std::unique_ptr<TBook>>;
 
 public:
     // Stores the book under its Id, replacing (and freeing) a book stored
@@ -77,10 +77,10 @@ public:
     // Raises Exception("Kunde inte hitta boken med id <id>") when missing.
     TBook &GetByBookId(const QString &ABookId) const;
 
-    void Clear() { FBooks.clear(); }
+    void Clear();
+    int Count() const { return static_cast<int>(FItems.size()); }
     // Room for that many books, so that filling a large list does not rehash.
-    void Reserve(int ACount) { FBooks.reserve(static_cast<size_t>(ACount)); }
-    int Count() const { return static_cast<int>(FBooks.size()); }
+    void Reserve(int ACount);
     // The books, for instance to sort them; they stay owned by the list.
     std::vector<TBook *> Values() const;
 
@@ -88,9 +88,9 @@ public:
     class const_iterator
     {
     public:
-        explicit const_iterator(TMap::const_iterator AIt) : FIt(AIt) {}
-        TBook &operator*() const { return *FIt->second; }
-        TBook *operator->() const { return FIt->second.get(); }
+        explicit const_iterator(TItems::const_iterator AIt) : FIt(AIt) {}
+        TBook &operator*() const { return **FIt; }
+        TBook *operator->() const { return FIt->get(); }
         const_iterator &operator++()
         {
             ++FIt;
@@ -100,11 +100,12 @@ public:
         bool operator!=(const const_iterator &AOther) const { return FIt != AOther.FIt; }
 
     private:
-        TMap::const_iterator FIt;
+        TItems::const_iterator FIt;
     };
-    const_iterator begin() const { return const_iterator(FBooks.begin()); }
-    const_iterator end() const { return const_iterator(FBooks.end()); }
+    const_iterator begin() const { return const_iterator(FItems.begin()); }
+    const_iterator end() const { return const_iterator(FItems.end()); }
 
 private:
-    TMap FBooks;
+    TItems FItems;
+    QHash<QString, qsizetype> FIndex; // id -> position in FItems
 };

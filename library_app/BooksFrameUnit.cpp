@@ -19,6 +19,7 @@
 #include <QPainterPath>
 #include <QScrollBar>
 #include <QSlider>
+#include <QThreadPool>
 #include <QTimer>
 #include <QToolButton>
 #include <QVariantAnimation>
@@ -560,8 +561,11 @@ void TBooksFrame::DoPopulateBooksList()
         },
         qoEachRow);
     FillBooksListView(books);
-    // The model now points into the new books; the old ones go with this swap.
+    // The model now points into the new books; nothing refers to the old
+    // ones, so freeing a large list is left to a pool thread.
     std::swap(FBooks, books);
+    auto old = std::make_shared<TListOfBooks>(std::move(books));
+    QThreadPool::globalInstance()->start([old]() mutable { old.reset(); });
     ++FPopulateCount;
 }
 
