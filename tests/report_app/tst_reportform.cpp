@@ -13,24 +13,13 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "TestFiles.h"
 #include <QTimer>
 
 #include <memory>
 
 namespace {
-
-void RunScript(QSqlDatabase &db, const QString &fileName)
-{
-    QFile file(fileName);
-    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(fileName));
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        const QString statement = QString::fromUtf8(line).trimmed();
-        if (statement.isEmpty() || statement.startsWith(QLatin1String("--")))
-            continue;
-        QSqlQuery query(db);
-        QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
-    }
-}
 
 QByteArray FileStart(const QString &fileName, int count)
 {
@@ -100,7 +89,10 @@ private slots:
         FDb = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("run%1").arg(++FRun));
         FDb.setDatabaseName(Path(QStringLiteral("morvik.sqlite")));
         QVERIFY(FDb.open());
-        RunScript(FDb, QStringLiteral(MORVIK_TEST_DATA "/report/productions.sql"));
+        {
+            const QString error = TestFiles::RunScript(FDb, QStringLiteral(MORVIK_TEST_DATA "/report/productions.sql"));
+            QVERIFY2(error.isEmpty(), qPrintable(error));
+        }
 
         FMessages.clear();
         FCaptions.clear();

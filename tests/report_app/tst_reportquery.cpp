@@ -6,25 +6,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "TestFiles.h"
+
 namespace {
 
 TDate Day(const QString &text)
 {
     return QUV::ToDateTime(QDate::fromString(text, Qt::ISODate));
-}
-
-// Runs the statements of a fixture script (one per line, "--" comments).
-void RunScript(QSqlDatabase &db, const QString &fileName)
-{
-    QFile file(fileName);
-    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(fileName));
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        const QString statement = QString::fromUtf8(line).trimmed();
-        if (statement.isEmpty() || statement.startsWith(QLatin1String("--")))
-            continue;
-        QSqlQuery query(db);
-        QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
-    }
 }
 
 } // namespace
@@ -43,7 +31,10 @@ private slots:
         FDb = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("report"));
         FDb.setDatabaseName(FFolder.filePath(QStringLiteral("morvik.sqlite")));
         QVERIFY(FDb.open());
-        RunScript(FDb, QStringLiteral(MORVIK_TEST_DATA "/report/productions.sql"));
+        {
+            const QString error = TestFiles::RunScript(FDb, QStringLiteral(MORVIK_TEST_DATA "/report/productions.sql"));
+            QVERIFY2(error.isEmpty(), qPrintable(error));
+        }
     }
 
     // Rows as "id day copies", in the order the query gives them.

@@ -14,26 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
+#include "TestFiles.h"
 
-void RunScript(const QString &databaseName, const QString &fileName)
-{
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fixture"));
-        db.setDatabaseName(databaseName);
-        QVERIFY(db.open());
-        QFile file(fileName);
-        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(fileName));
-        for (const QByteArray &line : file.readAll().split('\n')) {
-            const QString statement = QString::fromUtf8(line).trimmed();
-            if (statement.isEmpty() || statement.startsWith(QLatin1String("--")))
-                continue;
-            QSqlQuery query(db);
-            QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("fixture"));
-}
+namespace {
 
 void WriteFile(const QString &fileName, const QByteArray &bytes)
 {
@@ -115,8 +98,9 @@ private slots:
         WriteSettings("{\"Paths\": {\"Database Folder\": \"" + path + "\", \"Image File Folder\": \"" + path +
                       "/lib\", \"Books Folder\": \"" + path + "/books\", \"Movies Folder\": \"" + path +
                       "/movies\"}}");
-        RunScript(folder.filePath(QStringLiteral("morvik.sqlite")),
-                  QStringLiteral(MORVIK_TEST_DATA "/report/productions.sql"));
+        const QString error = TestFiles::RunScript(folder.filePath(QStringLiteral("morvik.sqlite")),
+                                                   QStringLiteral(MORVIK_TEST_DATA "/report/productions.sql"));
+        QVERIFY2(error.isEmpty(), qPrintable(error));
     }
 
     void pdf_data()

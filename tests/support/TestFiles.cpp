@@ -64,4 +64,33 @@ QList<QVariantList> SqlRows(const QString &ADatabaseFile, const QString &AStatem
     return rows;
 }
 
+QString RunScript(QSqlDatabase &ADatabase, const QString &AFileName)
+{
+    QFile file(AFileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot read %1").arg(AFileName);
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const QString statement = QString::fromUtf8(line).trimmed();
+        if (statement.isEmpty() || statement.startsWith(QLatin1String("--")))
+            continue;
+        QSqlQuery query(ADatabase);
+        if (!query.exec(statement))
+            return query.lastError().text();
+    }
+    return QString();
+}
+
+QString RunScript(const QString &ADatabaseFile, const QString &AFileName)
+{
+    static const QString connectionName = QStringLiteral("TestFiles.RunScript");
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+        db.setDatabaseName(ADatabaseFile);
+        error = db.open() ? RunScript(db, AFileName) : db.lastError().text();
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+    return error;
+}
+
 } // namespace TestFiles

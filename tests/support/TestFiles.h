@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -21,5 +22,11 @@ QStringList Entries(const QString &AFolder);
 // database file; aborts the test program when the statement fails.
 QList<QVariantList> SqlRows(const QString &ADatabaseFile, const QString &AStatement,
                             const QVariantList &AValues = {});
+
+// Runs a fixture script, one statement per line ("--" lines are comments),
+// on the connection; returns the first failure's text, empty on success.
+QString RunScript(QSqlDatabase &ADatabase, const QString &AFileName);
+// The same on a connection of its own to the database file.
+QString RunScript(const QString &ADatabaseFile, const QString &AFileName);
 
 } // namespace TestFiles
