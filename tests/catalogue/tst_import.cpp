@@ -98,11 +98,7 @@ void TestImport::init()
     for (const char *folder : {"db", "library", "books", "movies", "deliveries"})
         QVERIFY(QDir().mkpath(Folder(QLatin1String(folder))));
 
-    auto settings = std::make_shared<TSettings>();
-    settings->SetS({QStringLiteral("Paths"), QStringLiteral("Database Folder")}, Folder(QStringLiteral("db")));
-    settings->SetS({QStringLiteral("Paths"), QStringLiteral("Image File Folder")}, FDir->filePath(QStringLiteral("library")));
-    settings->SetS({QStringLiteral("Paths"), QStringLiteral("Books Folder")}, FDir->filePath(QStringLiteral("books")));
-    settings->SetS({QStringLiteral("Paths"), QStringLiteral("Movies Folder")}, FDir->filePath(QStringLiteral("movies")));
+    const TSettingsPtr settings = TestFiles::CatalogueSettings(FDir->path());
 
     FPauses.clear();
     FOnPause = nullptr;

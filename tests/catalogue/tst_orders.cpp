@@ -102,11 +102,7 @@ void TestOrders::init()
     for (const char *folder : {"db", "library", "books", "movies"})
         QVERIFY(QDir().mkpath(Folder(QLatin1String(folder))));
 
-    auto settings = std::make_shared<TSettings>();
-    settings->SetS({QStringLiteral("Paths"), QStringLiteral("Database Folder")}, Folder(QStringLiteral("db")));
-    settings->SetS({QStringLiteral("Paths"), QStringLiteral("Image File Folder")}, Folder(QStringLiteral("library")));
-    settings->SetS({QStringLiteral("Paths"), QStringLiteral("Books Folder")}, Folder(QStringLiteral("books")));
-    settings->SetS({QStringLiteral("Paths"), QStringLiteral("Movies Folder")}, Folder(QStringLiteral("movies")));
+    const TSettingsPtr settings = TestFiles::CatalogueSettings(FDir->path());
 
     FMessages.clear();
     QUV::SetMessageHandler([this](const QUV::TMessageRequest &ARequest) {

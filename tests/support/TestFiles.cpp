@@ -93,4 +93,24 @@ QString RunScript(const QString &ADatabaseFile, const QString &AFileName)
     return error;
 }
 
+TSettingsPtr CatalogueSettings(const QString &ARoot)
+{
+    auto settings = std::make_shared<TSettings>();
+    const QDir root(ARoot);
+    const struct
+    {
+        const char *Key;
+        const char *Folder;
+    } folders[] = {{"Database Folder", "db"},
+                   {"Image File Folder", "library"},
+                   {"Books Folder", "books"},
+                   {"Movies Folder", "movies"}};
+    for (const auto &folder : folders) {
+        root.mkpath(QLatin1String(folder.Folder));
+        settings->SetS({QStringLiteral("Paths"), QLatin1String(folder.Key)},
+                       root.filePath(QLatin1String(folder.Folder)) + QLatin1Char('/'));
+    }
+    return settings;
+}
+
 } // namespace TestFiles

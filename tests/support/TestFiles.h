@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Enums.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QSqlDatabase>
@@ -28,5 +30,9 @@ QList<QVariantList> SqlRows(const QString &ADatabaseFile, const QString &AStatem
 QString RunScript(QSqlDatabase &ADatabase, const QString &AFileName);
 // The same on a connection of its own to the database file.
 QString RunScript(const QString &ADatabaseFile, const QString &AFileName);
+
+// Settings whose database, image library, books and movies folders are the
+// subfolders db, library, books and movies of ARoot, created here.
+TSettingsPtr CatalogueSettings(const QString &ARoot);
 
 } // namespace TestFiles
