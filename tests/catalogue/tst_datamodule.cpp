@@ -1,4 +1,5 @@
 #include "LogCapture.h"
+#include "TestFiles.h"
 #include "MorvikDataModuleUnit.h"
 #include "QUV.Dialogs.h"
 #include "QUV.Misc.h"
@@ -17,17 +18,14 @@
 
 #include <unistd.h>
 
+using TestFiles::FileBytes;
+using TestFiles::WriteBytes;
+
 namespace {
 
 QString DataFile(const QString &AName)
 {
     return QStringLiteral(MORVIK_TEST_DATA "/catalogue/") + AName;
-}
-
-QByteArray FileBytes(const QString &AFile)
-{
-    QFile file(AFile);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QByteArray Md5(const QString &AFile)

@@ -1,4 +1,5 @@
 #include "RMF.h"
+#include "TestFiles.h"
 
 #include "Enums.h"
 #include "QUV.IniFiles.h"
@@ -14,15 +15,10 @@
 using TSetter = std::function<void(const IRMFPtr &)>;
 Q_DECLARE_METATYPE(TSetter)
 
-namespace {
+using TestFiles::FileBytes;
+using TestFiles::WriteBytes;
 
-QByteArray ReadBytes(const QString &AFileName)
-{
-    QFile file(AFileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
+namespace {
 
 QString Fixture(const QString &AName)
 {
@@ -141,7 +137,7 @@ private slots:
             ->SetISOFile("/home/staff/ZeltMovies/V123/V123.ISO")
             ->SetCopies(2)
             ->WriteToFile(file);
-        QCOMPARE(ReadBytes(file), ReadBytes(Fixture(QStringLiteral("V123.rmf"))));
+        QCOMPARE(FileBytes(file), FileBytes(Fixture(QStringLiteral("V123.rmf"))));
 
         // What the robot and the import read back from it.
         TIniFile ini(file);
@@ -155,7 +151,7 @@ private slots:
     {
         const QString file = FDir.filePath(QStringLiteral("ansi.rmf"));
         TRMF::Create()->SetTitle(QString::fromUtf8("Märta"))->SetAuthor(QString::fromUtf8("Ωlof 😀"))->WriteToFile(file);
-        const QByteArray bytes = ReadBytes(file);
+        const QByteArray bytes = FileBytes(file);
         QVERIFY(bytes.contains("\r\ndc:title = M\xE4rta\r\n"));
         QVERIFY(bytes.contains("\r\ndc:creator = ?lof ?\r\n"));
         QVERIFY(!bytes.startsWith("\xEF\xBB\xBF"));
@@ -171,7 +167,7 @@ private slots:
         }
         const IRMFPtr job = TRMF::Create()->SetId("V9");
         job->WriteToFile(file);
-        QCOMPARE(ReadBytes(file), job->AsString().toLatin1());
+        QCOMPARE(FileBytes(file), job->AsString().toLatin1());
     }
 
     void writeToFileRaisesWhenRefused()
@@ -194,7 +190,7 @@ private slots:
         ini.WriteString("DDP", "mediaType", QString::fromLatin1(MediaTypes[0].Code));
         ini.WriteBool("DDP", "FromLibrary", true);
         ini.UpdateFile();
-        QCOMPARE(ReadBytes(file), ReadBytes(Fixture(QStringLiteral("delivered-ordered.rmf"))));
+        QCOMPARE(FileBytes(file), FileBytes(Fixture(QStringLiteral("delivered-ordered.rmf"))));
     }
 
     void importReadsDeliveredJobFile_data()

@@ -1,6 +1,7 @@
 // String helpers of unit QUV.Helpers.
 
 #include "QUV.Helpers.h"
+#include "TestFiles.h"
 #include "QUV.Types.h"
 
 #include <QFile>
@@ -9,6 +10,9 @@
 
 using namespace QUV;
 
+using TestFiles::FileBytes;
+using TestFiles::WriteBytes;
+
 class TestHelpers : public QObject
 {
     Q_OBJECT
@@ -16,21 +20,6 @@ class TestHelpers : public QObject
     QTemporaryDir FDir;
 
     QString Path(const QString &AName) const { return FDir.filePath(AName); }
-
-    static void WriteBytes(const QString &AFileName, const QByteArray &ABytes)
-    {
-        QFile f(AFileName);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        QCOMPARE(f.write(ABytes), ABytes.size());
-    }
-
-    static QByteArray ReadBytes(const QString &AFileName)
-    {
-        QFile f(AFileName);
-        if (!f.open(QIODevice::ReadOnly))
-            return QByteArray("<unreadable>");
-        return f.readAll();
-    }
 
 private slots:
     void initTestCase() { QVERIFY(FDir.isValid()); }
@@ -285,7 +274,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, expected);
         const QString name = Path(QStringLiteral("load.txt"));
-        WriteBytes(name, bytes);
+        QVERIFY(WriteBytes(name, bytes));
         QString text = QStringLiteral("old content");
         QCOMPARE(LoadFromFile(text, name), expected);
         QCOMPARE(text, expected);
@@ -316,7 +305,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         const QString name = Path(QStringLiteral("save.txt"));
         SaveToFile(text, name);
-        QCOMPARE(ReadBytes(name), bytes);
+        QCOMPARE(FileBytes(name), bytes);
         QCOMPARE(ToAnsi(text), bytes);
     }
 
@@ -325,7 +314,7 @@ private slots:
         const QString name = Path(QStringLiteral("whole.txt"));
         SaveToFile(QStringLiteral("a long first content"), name);
         SaveToFile(QStringLiteral("short"), name);
-        QCOMPARE(ReadBytes(name), QByteArray("short"));
+        QCOMPARE(FileBytes(name), QByteArray("short"));
         QString loaded;
         QCOMPARE(LoadFromFile(loaded, name), QStringLiteral("short\r\n"));
     }

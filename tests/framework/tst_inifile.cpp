@@ -1,4 +1,5 @@
 #include "QUV.IniFiles.h"
+#include "TestFiles.h"
 #include "QUV.Types.h"
 
 #include <QDir>
@@ -7,21 +8,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using TestFiles::FileBytes;
+using TestFiles::WriteBytes;
+
 namespace {
-
-QByteArray ReadBytes(const QString &AFileName)
-{
-    QFile file(AFileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
-
-bool WriteBytes(const QString &AFileName, const QByteArray &ABytes)
-{
-    QFile file(AFileName);
-    return file.open(QIODevice::WriteOnly) && file.write(ABytes) == ABytes.size();
-}
 
 // Windows-1252 bytes, written as escapes where they differ from Latin-1.
 const QByteArray kReadFixture =
@@ -247,7 +237,7 @@ private slots:
         const QString file = Path(QStringLiteral("write.ini"));
         QVERIFY(WriteBytes(file, before));
         QUV::WriteIniString(file, section, key, value);
-        QCOMPARE(ReadBytes(file), after);
+        QCOMPARE(FileBytes(file), after);
     }
 
     void writeIntegerAndBool()
@@ -259,7 +249,7 @@ private slots:
         ini.WriteBool("DDP", "FromLibrary", true);
         ini.WriteBool("DDP", "Other", false);
         ini.UpdateFile();
-        QCOMPARE(ReadBytes(file), QByteArray("[DDP]\r\ncopies=-3\r\nFromLibrary=1\r\nOther=0\r\n"));
+        QCOMPARE(FileBytes(file), QByteArray("[DDP]\r\ncopies=-3\r\nFromLibrary=1\r\nOther=0\r\n"));
     }
 
     void severalWritesOneSave()
@@ -271,9 +261,9 @@ private slots:
         ini.WriteInteger("DDP", "copies", 5);
         ini.WriteString("DDP", "mediaType", "CDR");
         QCOMPARE(ini.ReadString("DDP", "copies"), QStringLiteral("5"));
-        QCOMPARE(ReadBytes(file), before); // nothing on disk before UpdateFile
+        QCOMPARE(FileBytes(file), before); // nothing on disk before UpdateFile
         ini.UpdateFile();
-        QCOMPARE(ReadBytes(file), QByteArray("[DDP]\r\ncopies=5\r\nmediaType=CDR\r\n"));
+        QCOMPARE(FileBytes(file), QByteArray("[DDP]\r\ncopies=5\r\nmediaType=CDR\r\n"));
         QVERIFY(!ini.Modified());
     }
 
@@ -285,7 +275,7 @@ private slots:
         untouched.UpdateFile(); // nothing written, nothing created
         QVERIFY(!QFile::exists(file));
         QUV::WriteIniString(file, "DDP", "copies", "1");
-        QCOMPARE(ReadBytes(file), QByteArray("[DDP]\r\ncopies=1\r\n"));
+        QCOMPARE(FileBytes(file), QByteArray("[DDP]\r\ncopies=1\r\n"));
     }
 
     void utf16StaysUtf16()
@@ -300,7 +290,7 @@ private slots:
         ini.WriteString("DDP", "copies", "2");
         ini.WriteString("MergeMetaData", "ncc:narrator", QString::fromUtf8("Ωlof"));
         ini.UpdateFile();
-        QCOMPARE(ReadBytes(file), bom + utf16(QString::fromUtf8("[MergeMetaData]\r\ndc:title = Ωmega\r\n"
+        QCOMPARE(FileBytes(file), bom + utf16(QString::fromUtf8("[MergeMetaData]\r\ndc:title = Ωmega\r\n"
                                                                "ncc:narrator=Ωlof\r\n[DDP]\r\ncopies=2\r\n")));
     }
 
@@ -333,7 +323,7 @@ private slots:
         }
         QVERIFY_THROWS_EXCEPTION(Exception, QUV::WriteIniString(file, "DDP", "copies", "1"));
         QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        QCOMPARE(ReadBytes(file), QByteArray("[DDP]\r\ncopies = 0\r\n"));
+        QCOMPARE(FileBytes(file), QByteArray("[DDP]\r\ncopies = 0\r\n"));
     }
 
     // A disc image in a job file's place is neither read into memory nor

@@ -1,6 +1,7 @@
 // Unit QUV.Misc and the two items of QUV.Windows it needs.
 
 #include "QUV.Misc.h"
+#include "TestFiles.h"
 #include "QUV.Types.h"
 #include "QUV.Windows.h"
 
@@ -69,6 +70,9 @@ private slots:
 
 // ------------------------------------------------------------ test
 
+using TestFiles::FileBytes;
+using TestFiles::WriteBytes;
+
 class TestMisc : public QObject
 {
     Q_OBJECT
@@ -77,21 +81,6 @@ class TestMisc : public QObject
     QString FTrash;
 
     QString Path(const QString &AName) const { return FDir.filePath(AName); }
-
-    static void WriteBytes(const QString &AFileName, const QByteArray &ABytes)
-    {
-        QFile f(AFileName);
-        QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(AFileName));
-        QCOMPARE(f.write(ABytes), ABytes.size());
-    }
-
-    static QByteArray ReadBytes(const QString &AFileName)
-    {
-        QFile f(AFileName);
-        if (!f.open(QIODevice::ReadOnly))
-            return QByteArray("<unreadable>");
-        return f.readAll();
-    }
 
     static QByteArray RandomBytes(qsizetype ASize)
     {
@@ -317,7 +306,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, digest);
         const QString name = Path(QStringLiteral("md5.bin"));
-        WriteBytes(name, bytes);
+        QVERIFY(WriteBytes(name, bytes));
         QCOMPARE(FileMD5(name), digest);
     }
 
@@ -356,9 +345,9 @@ private slots:
         const QString source = Path(QStringLiteral("copy-src.iso"));
         const QString destination = Path(QStringLiteral("copy-out/dst.iso"));
         QVERIFY(QDir().mkpath(Path(QStringLiteral("copy-out"))));
-        WriteBytes(source, bytes);
+        QVERIFY(WriteBytes(source, bytes));
         QVERIFY(CopyFile(source, destination, false, true));
-        QCOMPARE(ReadBytes(destination), bytes);
+        QCOMPARE(FileBytes(destination), bytes);
         QCOMPARE(FileMD5(destination), FileMD5(source));
         QVERIFY(Leftovers(Path(QStringLiteral("copy-out"))).isEmpty());
     }
@@ -366,7 +355,7 @@ private slots:
     void copyEmptyFile()
     {
         const QString source = Path(QStringLiteral("empty-src"));
-        WriteBytes(source, QByteArray());
+        QVERIFY(WriteBytes(source, QByteArray()));
         QVERIFY(CopyFile(source, Path(QStringLiteral("empty-dst")), false, true));
         QCOMPARE(QFileInfo(Path(QStringLiteral("empty-dst"))).size(), 0);
     }
@@ -374,7 +363,7 @@ private slots:
     void copyHonoursUmaskForNewFile()
     {
         const QString source = Path(QStringLiteral("perm-src"));
-        WriteBytes(source, "x");
+        QVERIFY(WriteBytes(source, "x"));
         const mode_t old = ::umask(022);
         const bool ok = CopyFile(source, Path(QStringLiteral("perm-dst")), false, false);
         ::umask(old);
@@ -390,18 +379,18 @@ private slots:
         // an existing (writable) file is replaced.
         const QString source = Path(QStringLiteral("nooverwrite-src"));
         const QString destination = Path(QStringLiteral("nooverwrite-dst"));
-        WriteBytes(source, "new content");
-        WriteBytes(destination, "older and longer content");
+        QVERIFY(WriteBytes(source, "new content"));
+        QVERIFY(WriteBytes(destination, "older and longer content"));
         QVERIFY(CopyFile(source, destination, false, false));
-        QCOMPARE(ReadBytes(destination), QByteArray("new content"));
+        QCOMPARE(FileBytes(destination), QByteArray("new content"));
     }
 
     void copyOntoReadOnlyWithoutOverwriteFails()
     {
         const QString source = Path(QStringLiteral("ro-src"));
         const QString destination = Path(QStringLiteral("ro-dst-1"));
-        WriteBytes(source, "new");
-        WriteBytes(destination, "old");
+        QVERIFY(WriteBytes(source, "new"));
+        QVERIFY(WriteBytes(destination, "old"));
         QVERIFY(QFile::setPermissions(destination, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         try {
             CopyFile(source, destination, false, false);
@@ -410,7 +399,7 @@ private slots:
             QVERIFY2(e.Message().startsWith(QStringLiteral("QUV.Misc.CopyFile failed, cannot create ")),
                      qPrintable(e.Message()));
         }
-        QCOMPARE(ReadBytes(destination), QByteArray("old"));
+        QCOMPARE(FileBytes(destination), QByteArray("old"));
         QVERIFY(Leftovers(FDir.path()).isEmpty());
     }
 
@@ -418,12 +407,12 @@ private slots:
     {
         const QString source = Path(QStringLiteral("ro-src2"));
         const QString destination = Path(QStringLiteral("ro-dst-2"));
-        WriteBytes(source, "new");
-        WriteBytes(destination, "old");
+        QVERIFY(WriteBytes(source, "new"));
+        QVERIFY(WriteBytes(destination, "old"));
         QVERIFY(QFile::setPermissions(destination, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         QVERIFY(CopyFile(source, destination, true, true));
-        QCOMPARE(ReadBytes(destination), QByteArray("new"));
-        QCOMPARE(ReadBytes(FTrash + QStringLiteral("/ro-dst-2")), QByteArray("old"));
+        QCOMPARE(FileBytes(destination), QByteArray("new"));
+        QCOMPARE(FileBytes(FTrash + QStringLiteral("/ro-dst-2")), QByteArray("old"));
     }
 
     void copyFromMissingSourceFails()
@@ -436,7 +425,7 @@ private slots:
     void copyIntoMissingFolderFails()
     {
         const QString source = Path(QStringLiteral("src-for-missing-folder"));
-        WriteBytes(source, "x");
+        QVERIFY(WriteBytes(source, "x"));
         QVERIFY_THROWS_EXCEPTION(Exception, CopyFile(source, Path(QStringLiteral("no/such/folder/x")), false, false));
     }
 
@@ -465,7 +454,7 @@ private slots:
         writer.join();
         QCOMPARE(message, QStringLiteral("QUV.Misc.CopyFile failed, checksum mismatch on verify"));
         // The verification failure leaves the copy in place.
-        QCOMPARE(ReadBytes(destination), QByteArray("content of the pipe"));
+        QCOMPARE(FileBytes(destination), QByteArray("content of the pipe"));
     }
 
     void interruptedCopyLeavesNothingUnderTheRealName()
@@ -523,11 +512,11 @@ private slots:
         const QString folder = Path(QStringLiteral("sizes"));
         if (!QFileInfo::exists(folder)) {
             QVERIFY(QDir().mkpath(folder + QStringLiteral("/d.iso")));
-            WriteBytes(folder + QStringLiteral("/a.iso"), QByteArray(10, 'a'));
-            WriteBytes(folder + QStringLiteral("/b.ISO"), QByteArray(20, 'b'));
-            WriteBytes(folder + QStringLiteral("/.hidden.iso"), QByteArray(7, 'h'));
-            WriteBytes(folder + QStringLiteral("/c.txt"), QByteArray(5, 'c'));
-            WriteBytes(folder + QStringLiteral("/[x].dat"), QByteArray(3, 'x'));
+            QVERIFY(WriteBytes(folder + QStringLiteral("/a.iso"), QByteArray(10, 'a')));
+            QVERIFY(WriteBytes(folder + QStringLiteral("/b.ISO"), QByteArray(20, 'b')));
+            QVERIFY(WriteBytes(folder + QStringLiteral("/.hidden.iso"), QByteArray(7, 'h')));
+            QVERIFY(WriteBytes(folder + QStringLiteral("/c.txt"), QByteArray(5, 'c')));
+            QVERIFY(WriteBytes(folder + QStringLiteral("/[x].dat"), QByteArray(3, 'x')));
         }
         QCOMPARE(SizeOfMatchingFiles(folder + QLatin1Char('/') + pattern), size);
     }
@@ -548,7 +537,7 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             QVERIFY(f.resize(qint64(size)));
         }
-        WriteBytes(Path(QStringLiteral("big/small.iso")), QByteArray(100, 's'));
+        QVERIFY(WriteBytes(Path(QStringLiteral("big/small.iso")), QByteArray(100, 's')));
         QCOMPARE(SizeOfMatchingFiles(name), size);
         QCOMPARE(SizeOfMatchingFiles(Path(QStringLiteral("big/*.iso"))), size + 100);
         QCOMPARE(FormatFileSize(SizeOfMatchingFiles(name)), QStringLiteral("5,0 Gb"));
@@ -576,8 +565,8 @@ private slots:
         const QString movie = Path(QStringLiteral("movie"));
         if (!QFileInfo::exists(movie)) {
             QVERIFY(QDir().mkpath(movie + QStringLiteral("/sub")));
-            WriteBytes(movie + QStringLiteral("/V1234.iso"), "iso");
-            WriteBytes(movie + QStringLiteral("/x.processing"), "");
+            QVERIFY(WriteBytes(movie + QStringLiteral("/V1234.iso"), "iso"));
+            QVERIFY(WriteBytes(movie + QStringLiteral("/x.processing"), ""));
         }
         QCOMPARE(FileExistsInFolder(Path(folder), name), exists);
     }
@@ -588,7 +577,7 @@ private slots:
         CreateEmptyFile(name);
         QVERIFY(QFileInfo::exists(name));
         QCOMPARE(QFileInfo(name).size(), 0);
-        WriteBytes(name, "content");
+        QVERIFY(WriteBytes(name, "content"));
         CreateEmptyFile(name);
         QCOMPARE(QFileInfo(name).size(), 0);
         QVERIFY_THROWS_EXCEPTION(Exception, CreateEmptyFile(Path(QStringLiteral("no/folder/x"))));
@@ -718,10 +707,10 @@ private slots:
     void deleteToRecycleBin()
     {
         const QString name = Path(QStringLiteral("to-trash.txt"));
-        WriteBytes(name, "trash me");
+        QVERIFY(WriteBytes(name, "trash me"));
         QVERIFY(DeleteToRecycleBin(name));
         QVERIFY(!QFileInfo::exists(name));
-        QCOMPARE(ReadBytes(FTrash + QStringLiteral("/to-trash.txt")), QByteArray("trash me"));
+        QCOMPARE(FileBytes(FTrash + QStringLiteral("/to-trash.txt")), QByteArray("trash me"));
         QVERIFY(!DeleteToRecycleBin(name));
         QVERIFY(!DeleteToRecycleBin(QString()));
         QVERIFY(!DeleteToRecycleBin(Path(QStringLiteral("never/was"))));

@@ -15,8 +15,19 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWidget>
 
 #include <memory>
+
+// The named child of a window; a test that looks for one that is not there
+// is wrong, so it stops at once.
+template <class T = QWidget> T *NamedChild(const QObject *AParent, const char *AName)
+{
+    T *child = AParent->findChild<T *>(QString::fromLatin1(AName));
+    if (!child)
+        qFatal("no child %s", AName);
+    return child;
+}
 
 class TLibraryTestFixture
 {

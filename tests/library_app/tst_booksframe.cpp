@@ -51,13 +51,7 @@ class TestBooksFrame : public QObject
     std::unique_ptr<TMainForm> Form;
     TBooksFrame *Page = nullptr;
 
-    template <class T = QWidget> T *Child(const char *AName) const
-    {
-        T *child = Form->findChild<T *>(QString::fromLatin1(AName));
-        if (!child)
-            qFatal("no child %s", AName);
-        return child;
-    }
+    template <class T = QWidget> T *Child(const char *AName) const { return NamedChild<T>(Form.get(), AName); }
 
     void Open(const json &AExtraSettings = json::object())
     {

@@ -25,13 +25,7 @@ class TestMainForm : public QObject
     std::unique_ptr<TLibraryTestFixture> F;
     std::unique_ptr<TMainForm> Form;
 
-    template <class T = QWidget> T *Child(const char *AName) const
-    {
-        T *child = Form->findChild<T *>(QString::fromLatin1(AName));
-        if (!child)
-            qFatal("no child %s", AName);
-        return child;
-    }
+    template <class T = QWidget> T *Child(const char *AName) const { return NamedChild<T>(Form.get(), AName); }
 
     void Open(const json &AExtraSettings = json::object())
     {

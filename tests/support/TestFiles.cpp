@@ -13,7 +13,7 @@ namespace TestFiles {
 QByteArray FileBytes(const QString &AFile)
 {
     QFile file(AFile);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 bool WriteBytes(const QString &AFile, const QByteArray &ABytes)

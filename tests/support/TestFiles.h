@@ -12,7 +12,8 @@
 // File and database helpers shared by the tests.
 namespace TestFiles {
 
-// The whole file, or empty when it cannot be read.
+// The whole file; "<unreadable>" when it cannot be read, so that a missing
+// file never passes for an empty one.
 QByteArray FileBytes(const QString &AFile);
 // Writes the file whole, creating its folder; false when that fails.
 bool WriteBytes(const QString &AFile, const QByteArray &ABytes);
