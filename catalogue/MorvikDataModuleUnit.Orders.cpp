@@ -101,17 +101,17 @@ void RemoveQuietly(const QString &AFileName)
 
 } // namespace
 
-void TMorvikDataModule::ProduceBook(const QString &AId, qint32 ACopies)
+bool TMorvikDataModule::ProduceBook(const QString &AId, qint32 ACopies)
 {
     TOrderRow row;
     if (!ReadOrderRow(MorvikConnection(), AId, row))
-        return;
+        return false;
 
     const QString first = FirstLine(row.IsoFiles);
     const QString source = LibraryFolder() + first;
     if (!IsBareFileName(first) || !QFileInfo(source).isFile()) {
         QUV::ShowMessage(QStringLiteral("Bokfilen för ") + row.Title + QStringLiteral(" kunde inte hittas"));
-        return;
+        return false;
     }
     const QString target = BooksFolder() + first;
     const QString job = JobFileFor(target);
@@ -159,6 +159,7 @@ void TMorvikDataModule::ProduceBook(const QString &AId, qint32 ACopies)
                                  .arg(title));
     };
     ImageCopy::Start(this, copy);
+    return true;
 }
 
 void TMorvikDataModule::ProduceMovie(const QString &AId, const QString &AISOFileName, qint32 ACopies)

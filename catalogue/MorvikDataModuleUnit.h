@@ -124,8 +124,10 @@ public:
 
     // A book order: the image copied into the books folder in the background,
     // its job file published beside it once the copy is complete. A failed
-    // copy is reported through OrderCopyFailed.
-    Q_INVOKABLE void ProduceBook(const QString &AId, qint32 ACopies);
+    // copy is reported through OrderCopyFailed. False when no order was
+    // handed over: an unknown id, or an image missing from the library (the
+    // user has been told).
+    Q_INVOKABLE bool ProduceBook(const QString &AId, qint32 ACopies);
     // A movie order, copied on the calling thread; raises on failure.
     Q_INVOKABLE void ProduceMovie(const QString &AId, const QString &AISOFileName, qint32 ACopies);
     Q_INVOKABLE void AddProduction(const QString &AId, qint32 ACopies, bool AFromLibrary);

@@ -152,7 +152,7 @@ void TestOrders::audioBookOrderKeepsStoredJob()
     Catalogue(QStringLiteral("c1234"), QStringLiteral("AUDIO"), QUV::LoadFromFile(ImportData(QStringLiteral("c1234.rmf"))),
               image, QStringLiteral("c1234.iso"));
 
-    FModule->ProduceBook(QStringLiteral("c1234"), 7);
+    QVERIFY(FModule->ProduceBook(QStringLiteral("c1234"), 7));
     WaitForCopies();
 
     const QString books = Folder(QStringLiteral("books"));
@@ -261,7 +261,7 @@ void TestOrders::bookFileMissing()
         QVERIFY(WriteBytes(FDir->filePath(file), "image"));
     Sql(QStringLiteral("insert into books ( id, title, type, isofiles ) values ( 'c1', 'Boken', 'AUDIO', ? )"),
         {isofiles});
-    FModule->ProduceBook(QStringLiteral("c1"), 1);
+    QVERIFY(!FModule->ProduceBook(QStringLiteral("c1"), 1));
     WaitForCopies();
     QCOMPARE(FMessages, QStringList{QStringLiteral("Bokfilen för Boken kunde inte hittas")});
     QVERIFY(Entries(Folder(QStringLiteral("books"))).isEmpty());
@@ -270,7 +270,7 @@ void TestOrders::bookFileMissing()
 void TestOrders::unknownIdOrdersNothing()
 {
     Catalogue(QStringLiteral("c1"), QStringLiteral("AUDIO"), QVariant(), ImageBytes(10, 1, 13), QStringLiteral("c1.iso"));
-    FModule->ProduceBook(QStringLiteral("c2"), 1);
+    QVERIFY(!FModule->ProduceBook(QStringLiteral("c2"), 1));
     FModule->ProduceMovie(QStringLiteral("c2"), QString(), 1);
     WaitForCopies();
     QVERIFY(FMessages.isEmpty());
